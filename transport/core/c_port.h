@@ -1,0 +1,84 @@
+#pragma once
+// CPort: a local endpoint (a registered NetBIOS name, an open mailslot) with a
+// listening thread that keeps it open and accepts incoming connections one at a
+// time, handing each to the accept functor on the listening thread.
+//
+// The connection list is guarded by its own mutex: the listening thread and
+// sending threads add and remove connections concurrently. A derived port must
+// call Stop() in its destructor.
+
+#include "transport/core/c_connection.h"
+#include "transport/core/pl_functors.h"
+#include "transport/core/pl_thread.h"
+
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CPduBuffer;
+class CProtocolDataUnit;
+
+class CPort {
+public:
+    using AcceptFunction = PlBinaryFunction<void, CConnection*, void*>;
+
+    static constexpr int kDefaultTimeoutMs = 2000;
+    static constexpr int kOpenRetryMs = 3000;
+
+    explicit CPort(int openRetryMs = kOpenRetryMs);
+    CPort(const CPort&) = delete;
+    CPort& operator=(const CPort&) = delete;
+    virtual ~CPort();
+
+    virtual void Receive(CConnection& connection, CProtocolDataUnit& pdu);
+    virtual void ReceiveRaw(CConnection& connection, CPduBuffer& buffer);
+    virtual void Send(CConnection& connection, CProtocolDataUnit& pdu);
+    virtual void SendRaw(CConnection& connection, CPduBuffer& buffer);
+    virtual void Close(CConnection& connection);
+    // Waits for one incoming connection and hands it over.
+    virtual void Accept() {}
+    // Returns true once the port is open; retries Open every openRetryMs until
+    // it succeeds, and returns false as soon as a stop is requested.
+    virtual bool EnsureOpen();
+    virtual bool Open() { return false; }
+    virtual void Shut() {}
+    // Opens a connection to a remote name; `out` receives it, or null.
+    virtual void Connect(const std::string& name, CConnection*& out);
+    virtual void Start();
+    virtual void Stop();
+
+    void SetAcceptFunction(AcceptFunction* function) { acceptFunction_ = function; }
+    void SetIdentity(std::string identity) { identity_ = std::move(identity); }
+    const std::string& Identity() const { return identity_; }
+    bool IsOpen() const { return open_.load(); }
+    int ReceiveTimeout() const { return receiveTimeoutMs_; }
+    int SendTimeout() const { return sendTimeoutMs_; }
+    std::size_t ConnectionCount() const;
+
+protected:
+    // Appends a connection to the list and returns it.
+    CConnection& AddConnection(std::unique_ptr<CConnection> connection);
+    // Removes the connection from the list and deletes it (no-op when absent).
+    void RemoveConnection(CConnection& connection);
+    // Hands an accepted connection to the accept functor, if one is set.
+    void HandOver(CConnection& connection);
+    void SetOpen(bool open) { open_ = open; }
+    PlThread& ListeningThread() { return thread_; }
+
+private:
+    void ListenLoop(PlThread& thread);
+
+    PlThreadClassFunction<CPort> thread_;
+    std::atomic<bool> open_{false};
+    AcceptFunction* acceptFunction_ = nullptr;
+    int receiveTimeoutMs_ = kDefaultTimeoutMs;
+    int sendTimeoutMs_ = kDefaultTimeoutMs;
+    std::string identity_;
+    mutable std::mutex connectionsMutex_;
+    std::vector<std::unique_ptr<CConnection>> connections_;
+    const int openRetryMs_;
+};

@@ -1,0 +1,144 @@
+#include "transport/pdu/c_smb_messenger_pdus.h"
+
+#include "platform/text/pl_codepage.h"
+#include "transport/pdu/c_pdu_buffer.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string_view>
+
+namespace {
+
+constexpr std::uint8_t kAsciiFormat = 0x04;  // a zero-terminated string follows
+constexpr std::uint8_t kBlockFormat = 0x01;  // a 16-bit count and that many bytes follow
+
+void PutString(CPduBuffer& scratch, const std::string& ansi)
+{
+    const std::string oem = pl::AnsiToOem(ansi);
+    scratch.PutByte(kAsciiFormat);
+    scratch.Put(oem.data(), static_cast<int>(oem.size()));
+    scratch.PutByte(0x00);
+}
+
+void PutBlock(CPduBuffer& scratch, const std::string& ansi)
+{
+    const std::string oem = pl::AnsiToOem(ansi);
+    const auto length = static_cast<std::uint16_t>(oem.size());
+    scratch.PutByte(kBlockFormat);
+    scratch.PutByte(static_cast<std::uint8_t>(length & 0xFF));
+    scratch.PutByte(static_cast<std::uint8_t>(length >> 8));
+    scratch.Put(oem.data(), static_cast<int>(oem.size()));
+}
+
+// Reads the data section by the messenger's rules without ever reaching its end.
+class DataReader {
+public:
+    explicit DataReader(std::string_view data, std::size_t start) : data_(data), index_(std::min(start, data.size())) {}
+
+    std::string String()
+    {
+        const std::size_t end = std::min(data_.find('\0', index_), data_.size());
+        std::string text(data_.substr(index_, end - index_));
+        index_ = end;
+        return pl::OemToAnsi(text);
+    }
+    void Skip(std::size_t n) { index_ = std::min(index_ + n, data_.size()); }
+    std::uint16_t Count()
+    {
+        const auto byteAt = [this](std::size_t i) {
+            return i < data_.size() ? static_cast<std::uint8_t>(data_[i]) : std::uint8_t{0};
+        };
+        const auto count = static_cast<std::uint16_t>(byteAt(index_) | (byteAt(index_ + 1) << 8));
+        Skip(2);
+        return count;
+    }
+    std::string Bytes(std::size_t n) { return pl::OemToAnsi(data_.substr(index_, n)); }
+
+private:
+    std::string_view data_;
+    std::size_t index_;
+};
+
+}  // namespace
+
+void CSmbPdu_sends::Reset()
+{
+    CSmbPdu::Reset();
+    Command = static_cast<std::uint8_t>(SmbMessengerCommand::SendSingle);
+    Originator.clear();
+    Destination.clear();
+    Text.clear();
+}
+
+void CSmbPdu_sends::BuildData(CPduBuffer& scratch)
+{
+    if (Originator.empty() || Destination.empty())
+        return;
+    PutString(scratch, Originator);
+    PutString(scratch, Destination);
+    PutBlock(scratch, Text);
+}
+
+void CSmbPdu_sends::ParseData()
+{
+    DataReader reader(Data(), 1);
+    Originator = reader.String();
+    reader.Skip(2);
+    Destination = reader.String();
+    reader.Skip(2);
+    const std::uint16_t length = reader.Count();
+    Text = reader.Bytes(length);
+}
+
+void CSmbPdu_sendstrt::Reset()
+{
+    CSmbPdu::Reset();
+    Command = static_cast<std::uint8_t>(SmbMessengerCommand::SendStart);
+    Originator.clear();
+    Destination.clear();
+}
+
+void CSmbPdu_sendstrt::BuildData(CPduBuffer& scratch)
+{
+    if (Originator.empty() || Destination.empty())
+        return;
+    PutString(scratch, Originator);
+    PutString(scratch, Destination);
+}
+
+void CSmbPdu_sendstrt::ParseData()
+{
+    DataReader reader(Data(), 1);
+    Originator = reader.String();
+    reader.Skip(2);
+    Destination = reader.String();
+}
+
+void CSmbPdu_sendtxt::Reset()
+{
+    CSmbPdu::Reset();
+    Command = static_cast<std::uint8_t>(SmbMessengerCommand::SendText);
+    Text.clear();
+}
+
+void CSmbPdu_sendtxt::BuildData(CPduBuffer& scratch)
+{
+    if (!Text.empty())
+        PutBlock(scratch, Text);
+}
+
+void CSmbPdu_sendtxt::ParseData()
+{
+    Text.clear();
+    if (ByteCount <= 2)
+        return;
+    DataReader reader(Data(), 1);
+    const std::uint16_t length = reader.Count();
+    Text = reader.Bytes(length);
+}
+
+void CSmbPdu_sendend::Reset()
+{
+    CSmbPdu::Reset();
+    Command = static_cast<std::uint8_t>(SmbMessengerCommand::SendEnd);
+}
