@@ -3,14 +3,21 @@
 
 #include "app/shared/pl_program_info.h"
 #include "app/texts/pl_builtin_texts.h"
+#include "app/texts/pl_language_list.h"
+#include "app/texts/pl_text_table.h"
 #include "platform/profile/pl_profile_file.h"
 #include "platform/text/pl_utf8.h"
 
+#include "tests/support/pl_temp_folder.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -72,6 +79,37 @@ TEST(LanguageFiles, TheBuildPutsThemBesideTheProgram)
     EXPECT_TRUE(std::filesystem::exists(folder + "/german.lng"));
     EXPECT_TRUE(pl::LanguageFolderFor("/nonexistent").ends_with("/share/parlino/language"));
     EXPECT_TRUE(pl::ProgramFile().ends_with("/app_core_tests"));
+}
+
+TEST(LanguageFiles, TheListDescribesEveryLanguageFile)
+{
+    PlTempFolder folder;
+    folder.WriteFile("b.lng", "[Info]\nLanguageName=Beta\nTranslator=T\nProductVersion=1.0\n");
+    folder.WriteFile("a.lng", "[info]\ntranslator=someone\n");
+    folder.WriteFile("notes.txt", "[Info]\nLanguageName=not a language file\n");
+    ::mkdir(folder.Path("folder.lng").c_str(), 0700);
+    EXPECT_EQ(PlListLanguages(folder.Path()),
+              (std::vector<PlLanguageInfo>{{"a.lng", "<>", "someone", ""}, {"b.lng", "Beta", "T", "1.0"}}));
+    EXPECT_TRUE(PlListLanguages(folder.Path("missing")).empty());
+
+    const std::vector<PlLanguageInfo> shipped = PlListLanguages(PL_SOURCE_LANGUAGE_FOLDER);
+    ASSERT_GE(shipped.size(), 2u);
+    for (const PlLanguageInfo& language : shipped)
+        EXPECT_NE(language.languageName, "<>") << language.fileName;
+}
+
+TEST(LanguageFiles, ChosenFilesOverlayTheBuiltinTexts)
+{
+    PlTextTable english;
+    english.AddDefaults(kPlBuiltinTexts, kPlBuiltinTextCount);
+    english.LoadLanguageFile(PlLanguageFilePath(PL_SOURCE_LANGUAGE_FOLDER, ""));  // no choice: the folder itself
+    EXPECT_EQ(english.Text(303), "Exit Parlino");
+
+    PlTextTable russian;
+    russian.AddDefaults(kPlBuiltinTexts, kPlBuiltinTextCount);
+    russian.LoadLanguageFile(PlLanguageFilePath(PL_SOURCE_LANGUAGE_FOLDER, "russian.lng"));
+    EXPECT_EQ(russian.Text(303), "Выйти из Parlino");
+    EXPECT_EQ(russian.Text(205, "ANNA", "BORIS"), "ANNA пишет BORIS:");
 }
 
 }  // namespace
