@@ -25,7 +25,7 @@ std::string LanguageFolder()
 
 std::string LanguageFolderFor(const std::string& programFolder)
 {
-    const std::string beside = programFolder + "/language";
+    std::string beside = programFolder + "/language";
     struct stat info {};
     if (!programFolder.empty() && ::stat(beside.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
         return beside;

@@ -29,6 +29,7 @@ std::vector<PlLanguageInfo> PlListLanguages(const std::string& folder)
             files.push_back(it->path());
     std::sort(files.begin(), files.end());
     std::vector<PlLanguageInfo> languages;
+    languages.reserve(files.size());
     for (const auto& file : files)
         languages.push_back(Describe(file));
     return languages;

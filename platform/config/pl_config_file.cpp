@@ -58,6 +58,20 @@ void SyncFolder(const std::string& folder)
 
 }  // namespace
 
+std::string FollowSymlinks(const std::string& path)
+{
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {  // as many as the kernel follows
+        std::string target(4096, '\0');
+        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= target.size())
+            return current;
+        target.resize(static_cast<std::size_t>(length));
+        current = target.starts_with('/') ? target : ParentFolder(current) + "/" + target;
+    }
+    return current;
+}
+
 ConfigFileContents ReadConfigFile(const std::string& path, std::size_t limit)
 {
     ConfigFileContents result;
@@ -67,7 +81,7 @@ ConfigFileContents ReadConfigFile(const std::string& path, std::size_t limit)
                                                            : ConfigFileContents::State::Unreadable;
         return result;
     }
-    std::vector<char> chunk(64 * 1024);
+    std::vector<char> chunk(std::size_t{64} * 1024);
     for (;;) {
         const ssize_t got = ::read(fd.Get(), chunk.data(), chunk.size());
         if (got < 0) {
@@ -102,8 +116,9 @@ bool MakeDirectories(const std::string& path)
     return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view contents, unsigned mode)
+bool WriteFileAtomically(const std::string& requestedPath, std::string_view contents, unsigned mode)
 {
+    const std::string path = FollowSymlinks(requestedPath);
     const std::string folder = ParentFolder(path);
     if (!MakeDirectories(folder))
         return false;

@@ -28,9 +28,15 @@ bool MakeDirectories(const std::string& path);
 
 // Replaces the file at `path` with `contents`: writes a temporary file in the
 // same folder (creating the folder when missing), flushes it to disk and
-// renames it over the old file. The new file gets `mode`. Returns false and
-// leaves the old file untouched on any failure.
+// renames it over the old file. When `path` is a symbolic link the file it
+// points to is replaced and the link stays (dotfile managers link these
+// files). The new file gets `mode`. Returns false and leaves the old file
+// untouched on any failure.
 bool WriteFileAtomically(const std::string& path, std::string_view contents, unsigned mode);
+
+// The file a chain of symbolic links ends at (even when that file does not
+// exist yet); `path` itself when it is not a link.
+std::string FollowSymlinks(const std::string& path);
 
 // The folder part of a path ("a/b/c" -> "a/b", "c" -> ".", "/c" -> "/").
 std::string ParentFolder(const std::string& path);

@@ -22,9 +22,11 @@ PlRegistryFile::Snapshot PlRegistryFile::Read()
     const pl::ConfigFileContents contents = pl::ReadConfigFile(path_, kFileLimit);
     switch (contents.state) {
     case pl::ConfigFileContents::State::Missing:
+        damaged_ = false;
         snapshot.state = State::Missing;
         return snapshot;
     case pl::ConfigFileContents::State::Unreadable:
+        damaged_ = false;
         snapshot.state = State::Unreadable;
         return snapshot;
     case pl::ConfigFileContents::State::Read:
@@ -52,7 +54,8 @@ void PlRegistryFile::KeepDamagedCopy()
 {
     // A hard link keeps the damaged bytes without copying them; the rename of
     // the new file then leaves the link holding the old contents.
-    const std::string copy = path_ + ".damaged";
+    const std::string file = pl::FollowSymlinks(path_);
+    const std::string copy = file + ".damaged";
     ::unlink(copy.c_str());
-    ::link(path_.c_str(), copy.c_str());
+    ::link(file.c_str(), copy.c_str());
 }

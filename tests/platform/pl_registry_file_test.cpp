@@ -53,6 +53,20 @@ TEST(PlRegistryFile, AFailedWriteLeavesTheOldFile)
     EXPECT_EQ(file.Read().hive.Find(kKey, "v")->AsNumber(), 1u);
 }
 
+TEST(PlRegistryFile, ALinkedFileIsReplacedBehindItsLink)
+{
+    PlTempFolder folder;
+    folder.WriteFile("dotfiles/registry.reg", "REGEDIT4\n");
+    ::mkdir(folder.Path("parlino").c_str(), 0700);
+    ASSERT_EQ(::symlink("../dotfiles/registry.reg", folder.Path("parlino/registry.reg").c_str()), 0);
+    PlRegistryFile file(folder.Path("parlino/registry.reg"));
+    PlRegistryHive hive;
+    hive.Set(kKey, "v", PlRegistryValue::Dword(9));
+    ASSERT_TRUE(file.Write(hive));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.Path("parlino/registry.reg")));
+    EXPECT_NE(folder.ReadFile("dotfiles/registry.reg").find("\"v\"=dword:00000009"), std::string::npos);
+}
+
 TEST(PlRegistryFile, AnUnreadableFileIsReported)
 {
     PlTempFolder folder;
