@@ -1,0 +1,44 @@
+#include "platform/xdg/pl_xdg_paths.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace pl {
+namespace {
+
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+        return home;
+    std::vector<char> buffer(16384);
+    passwd entry {};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr
+        && found->pw_dir != nullptr)
+        return found->pw_dir;
+    return "/";
+}
+
+}  // namespace
+
+std::string XdgConfigHome()
+{
+    // The base directory specification: a relative path is invalid and ignored.
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/')
+        return config;
+    return HomeFolder() + "/.config";
+}
+
+std::string ExecutablePath()
+{
+    std::vector<char> buffer(4096);
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size())
+        return {};
+    return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
+
+}  // namespace pl
