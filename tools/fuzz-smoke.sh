@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
-bin=build/asan/fuzz
+bin=$(pwd)/build/asan/fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
