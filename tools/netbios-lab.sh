@@ -40,7 +40,9 @@ up() {
 down() {
   local id=$1 ns
   for ns in $(ip netns list | awk '{print $1}' | grep -E "^pl-$id-(br|h[0-9]+)$" || true); do
-    ip netns pids "$ns" 2>/dev/null | xargs -r kill 2>/dev/null || true
+    # Bounded: listing a namespace's processes can block while a process
+    # inside it is being torn down.
+    timeout 5 ip netns pids "$ns" 2>/dev/null | xargs -r kill 2>/dev/null || true
     ip netns del "$ns"
   done
 }

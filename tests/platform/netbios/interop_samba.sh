@@ -20,14 +20,16 @@ id="nbi$$"
 work=$(mktemp -d)
 failures=0
 cleanup() {
-  [ -f "$work/nmbd.pid" ] && kill "$(cat "$work/nmbd.pid")" 2>/dev/null
-  [ -n "${tshark_pid:-}" ] && kill "$tshark_pid" 2>/dev/null
-  [ -n "${peer_pid:-}" ] && kill "$peer_pid" 2>/dev/null
-  wait 2>/dev/null
+  # Our own daemons by their PIDs first (their helpers follow them), then
+  # whatever else runs in the namespaces, so that no wait below blocks.
+  kill ${nmbd_pid:-} ${smbd_pid:-} ${peer_pid:-} ${tshark_pid:-} 2>/dev/null
+  sleep 1
   "$lab" down "$id"
+  wait 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM
 
 check() {  # check DESCRIPTION COMMAND...: passes when the command succeeds
   local what=$1; shift
@@ -40,8 +42,9 @@ samba=169.254.$net.2
 h1="ip netns exec pl-$id-h1"
 h2="ip netns exec pl-$id-h2"
 
-# Samba with a private configuration, bound to the lab interface only.
-mkdir -p "$work/samba"/{lock,state,cache,pid,private,ncalrpc}
+# nmbd and smbd with a private configuration, bound to the lab interface only,
+# each in a session of its own: on shutdown they signal their process group.
+mkdir -p "$work/samba"/{lock,state,cache,pid,private,ncalrpc,binddns}
 cat >"$work/smb.conf" <<CONF
 [global]
   netbios name = SAMBAPEER
@@ -56,13 +59,16 @@ cat >"$work/smb.conf" <<CONF
   pid directory = $work/samba/pid
   private dir = $work/samba/private
   ncalrpc dir = $work/samba/ncalrpc
-  log file = $work/samba/nmbd.log
+  binddns dir = $work/samba/binddns
+  log file = $work/samba/samba.log
 CONF
 $h1 tshark -q -i lan0 -w "$work/lan.pcap" -f "udp port 137 or udp port 138 or tcp port 139" 2>/dev/null &
 tshark_pid=$!
 for _ in $(seq 1 40); do [ -s "$work/lan.pcap" ] && break; sleep 0.25; done
-$h2 nmbd -F --no-process-group -s "$work/smb.conf" </dev/null >/dev/null 2>&1 &
-echo $! >"$work/nmbd.pid"
+$h2 setsid nmbd -F --no-process-group -s "$work/smb.conf" </dev/null >/dev/null 2>&1 &
+nmbd_pid=$!
+$h2 setsid smbd -F --no-process-group -s "$work/smb.conf" </dev/null >/dev/null 2>&1 &
+smbd_pid=$!
 for _ in $(seq 1 60); do
   $h1 nmblookup -s "$work/smb.conf" -U "$samba" SAMBAPEER 2>/dev/null | grep -q "$samba SAMBAPEER" && break
   sleep 0.5
@@ -80,15 +86,18 @@ oem_codepage = CP850
 CONF
 export PARLINO_NETBT_CONF=$work/netbt.conf
 
-$h1 "$peer" add PLHOST 00 add PLHOST 03 add SAMBAPEER 00 call PLHOST NOBODY hold 30 >"$work/peer.out" 2>&1 &
+$h1 "$peer" add PLHOST 00 add PLHOST 03 add SAMBAPEER 00 call PLHOST NOBODY \
+  call PLHOST SAMBAPEER hangup hold 30 >"$work/peer.out" 2>&1 &
 peer_pid=$!
-for _ in $(seq 1 40); do grep -q "^call" "$work/peer.out" && break; sleep 0.25; done
+for _ in $(seq 1 40); do grep -q "^hangup" "$work/peer.out" && break; sleep 0.25; done
 cat "$work/peer.out"
 
 check "provider registered PLHOST<00> and <03>" grep -q "^add PLHOST<03> 0x00" "$work/peer.out"
 check "adding SAMBAPEER<00>, held by nmbd, returns 0x0D" grep -q "^add SAMBAPEER<00> 0x0D" "$work/peer.out"
 check "a call to a name nobody holds ends with 0x14 within 2000 ms" \
   awk '/^call NOBODY/ { exit !($3 == "0x14" && $4 + 0 < 2000) }' "$work/peer.out"
+check "a call to smbd's SAMBAPEER<03> opens a session" grep -q "^call SAMBAPEER 0x00" "$work/peer.out"
+check "hanging up that session succeeds" grep -q "^hangup 0x00" "$work/peer.out"
 
 $h2 nmblookup -s "$work/smb.conf" -B "169.254.$net.255" 'PLHOST#03' >"$work/q3.out" 2>&1
 $h2 nmblookup -s "$work/smb.conf" -B "169.254.$net.255" 'PLHOST#00' >"$work/q0.out" 2>&1

@@ -2,6 +2,7 @@
 // Runs its arguments as steps, printing one line per step:
 //   add NAME SUFFIX | addgroup NAME SUFFIX   -> "add NAME<SS> 0xCC"
 //   call FROM TO                              -> "call TO 0xCC MSms"
+//   hangup                                    -> "hangup 0xCC" (the last call's session)
 //   hold SECONDS                              -> keeps the names registered
 // SUFFIX is hexadecimal. The provider's configuration comes from
 // PARLINO_NETBT_CONF as always.
@@ -36,6 +37,7 @@ int Fail(const char* what)
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    std::uint8_t lastLsn = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& step = args[i];
         if ((step == "add" || step == "addgroup") && i + 2 < args.size()) {
@@ -54,9 +56,15 @@ int main(int argc, char** argv)
             ncb.ncb_rto = ncb.ncb_sto = 4;
             const auto start = std::chrono::steady_clock::now();
             const std::uint8_t code = Netbios(&ncb);
+            lastLsn = ncb.ncb_lsn;
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
             std::printf("call %s 0x%02X %lldms\n", args[i + 2].c_str(), code, static_cast<long long>(ms.count()));
             i += 2;
+        } else if (step == "hangup") {
+            NCB ncb{};
+            ncb.ncb_command = NCBHANGUP;
+            ncb.ncb_lsn = lastLsn;
+            std::printf("hangup 0x%02X\n", Netbios(&ncb));
         } else if (step == "hold" && i + 1 < args.size()) {
             std::fflush(stdout);
             std::this_thread::sleep_for(std::chrono::seconds(std::atoi(args[i + 1].c_str())));
