@@ -87,6 +87,7 @@ TEST_F(NetbiosSessions, HangUpEndsTheSessionForThePeer)
     pending.ncb.ncb_length = 64;
     pending.ncb.ncb_event = &pending.event;
     lan.Host(1).Netbios(&pending.ncb);
+    Barrier(lan.Host(1));
     ASSERT_EQ(HangUp(lan.Host(0), a), NRC_GOODRET);
     EXPECT_EQ(pending.Wait(), NRC_SCLOSED);
     std::vector<std::uint8_t> got;
