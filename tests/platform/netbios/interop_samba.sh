@@ -87,9 +87,9 @@ CONF
 export PARLINO_NETBT_CONF=$work/netbt.conf
 
 $h1 "$peer" add PLHOST 00 add PLHOST 03 add SAMBAPEER 00 call PLHOST NOBODY \
-  call PLHOST SAMBAPEER hangup hold 30 >"$work/peer.out" 2>&1 &
+  call PLHOST SAMBAPEER hangup dgsend LABGROUP 1D hello hold 30 >"$work/peer.out" 2>&1 &
 peer_pid=$!
-for _ in $(seq 1 40); do grep -q "^hangup" "$work/peer.out" && break; sleep 0.25; done
+for _ in $(seq 1 40); do grep -q "^dgsend" "$work/peer.out" && break; sleep 0.25; done
 cat "$work/peer.out"
 
 check "provider registered PLHOST<00> and <03>" grep -q "^add PLHOST<03> 0x00" "$work/peer.out"
@@ -98,6 +98,7 @@ check "a call to a name nobody holds ends with 0x14 within 2000 ms" \
   awk '/^call NOBODY/ { exit !($3 == "0x14" && $4 + 0 < 2000) }' "$work/peer.out"
 check "a call to smbd's SAMBAPEER<03> opens a session" grep -q "^call SAMBAPEER 0x00" "$work/peer.out"
 check "hanging up that session succeeds" grep -q "^hangup 0x00" "$work/peer.out"
+check "a datagram to LABGROUP<1D> is sent" grep -q "^dgsend LABGROUP<1D> 0x00" "$work/peer.out"
 
 $h2 nmblookup -s "$work/smb.conf" -B "169.254.$net.255" 'PLHOST#03' >"$work/q3.out" 2>&1
 $h2 nmblookup -s "$work/smb.conf" -B "169.254.$net.255" 'PLHOST#00' >"$work/q0.out" 2>&1
@@ -121,6 +122,10 @@ sent=$(tshark -r "$work/lan.pcap" -Y "ip.src == $mine" 2>/dev/null | wc -l)
 bad=$(tshark -r "$work/lan.pcap" -Y "ip.src == $mine && (_ws.malformed || _ws.expert.severity >= warning)" 2>/dev/null | wc -l)
 echo "tshark: $sent packets from the provider, $bad with warnings"
 check "tshark saw the provider's packets" test "$sent" -gt 0
+dgm=$(tshark -r "$work/lan.pcap" -Y "ip.src == $mine && nbdgm" 2>/dev/null | wc -l)
+nbss=$(tshark -r "$work/lan.pcap" -Y "ip.src == $mine && nbss" 2>/dev/null | wc -l)
+echo "tshark: $dgm datagram and $nbss session service packets among them"
+check "tshark saw datagram and session service packets" test "$dgm" -gt 0 -a "$nbss" -gt 0
 check "tshark decodes every packet of the provider without warnings" test "$bad" -eq 0
 [ "$bad" -eq 0 ] || tshark -r "$work/lan.pcap" -Y "ip.src == $mine && (_ws.malformed || _ws.expert.severity >= warning)" -V | head -60
 
