@@ -1,0 +1,40 @@
+#include "cli/cli_commands.h"
+
+#include <array>
+#include <iostream>
+
+namespace pl::cli {
+
+namespace {
+
+constexpr std::array kCommands = {
+    Command{"nbtstat", &NbtstatCommand, "NetBIOS over TCP/IP names and name tables"},
+};
+
+int Usage()
+{
+    std::cerr << "usage: parlino-cli COMMAND [ARGUMENTS]\n\ncommands:\n";
+    for (const Command& command : kCommands)
+        std::cerr << "  " << command.name << "  " << command.summary << "\n";
+    return 2;
+}
+
+}  // namespace
+
+std::span<const Command> Commands()
+{
+    return kCommands;
+}
+
+int Dispatch(std::span<const std::string> args)
+{
+    if (args.empty())
+        return Usage();
+    for (const Command& command : kCommands)
+        if (command.name == args.front())
+            return command.run(args.subspan(1));
+    std::cerr << "parlino-cli: unknown command \"" << args.front() << "\"\n";
+    return Usage();
+}
+
+}  // namespace pl::cli

@@ -1,0 +1,15 @@
+#pragma once
+// Counters of what a provider dropped; read from any thread.
+
+#include <atomic>
+#include <cstdint>
+
+namespace pl::nb {
+
+struct NbCounters {
+    std::atomic<std::uint64_t> malformedPackets{0};    // NBNS, datagram or session packets that did not decode
+    std::atomic<std::uint64_t> droppedDatagrams{0};    // well-formed datagrams nobody was waiting for
+    std::atomic<std::uint64_t> droppedConnections{0};  // incoming connections closed before a session began
+};
+
+}  // namespace pl::nb

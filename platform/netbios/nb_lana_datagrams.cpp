@@ -1,0 +1,137 @@
+// NbLana: the datagram service (RFC 1002 section 4.4 on UDP): sending direct
+// and broadcast datagrams for the local names and receiving them.
+
+#include "platform/netbios/nb_lana.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace pl::nb {
+
+namespace {
+
+constexpr std::size_t kMaxDatagramData = 512;
+constexpr std::uint8_t kAnyName = 0xFF;
+
+}  // namespace
+
+void NbLana::SendDatagram(NCB* ncb, Serial serial, bool broadcast)
+{
+    const LocalName* source = FindNameByNum(ncb->ncb_num);
+    if (source == nullptr || source->state != NameState::Registered)
+        return Complete(serial, NRC_ILLNN);
+    if (ncb->ncb_length > kMaxDatagramData || (ncb->ncb_buffer == nullptr && ncb->ncb_length > 0))
+        return Complete(serial, NRC_BUFLEN);
+    NbDatagram datagram;
+    datagram.flags = kDgmFlagFirst;
+    datagram.id = ++datagramId_;
+    datagram.sourceAddress = settings_.interface.address;
+    datagram.sourcePort = settings_.datagramPort;
+    datagram.source = NbName{source->name, ""};
+    if (broadcast) {
+        datagram.destination = WildcardName();
+    } else {
+        std::memcpy(datagram.destination.bytes.data(), ncb->ncb_callname, NCBNAMSZ);
+    }
+    if (ncb->ncb_length > 0)
+        datagram.data.assign(ncb->ncb_buffer, ncb->ncb_buffer + ncb->ncb_length);
+    const auto cached = cache_.find(datagram.destination.bytes);
+    const bool unique = !broadcast && cached != cache_.end() && !cached->second.group &&
+                        cached->second.expires > loop_.Now();
+    // Without a cached unique owner a B-node sends to everyone: every holder
+    // of the name receives it, whatever kind of name it is.
+    datagram.type = broadcast ? kDgmBroadcast : unique ? kDgmDirectUnique : kDgmDirectGroup;
+    const auto bytes = EncodeDatagram(datagram);
+    if (unique) {
+        SendDatagramTo(bytes, cached->second.address);
+    } else {
+        for (const std::uint32_t target : BroadcastAddresses())
+            SendDatagramTo(bytes, target);
+    }
+    Complete(serial, NRC_GOODRET);
+    if (!unique)
+        DeliverDatagram(datagram);  // local holders hear it as the network would
+}
+
+void NbLana::ReceiveDatagram(NCB* ncb, Serial serial, bool broadcast)
+{
+    if (broadcast) {
+        broadcastReceives_.push_back(serial);
+        return;
+    }
+    if (ncb->ncb_num == kAnyName) {
+        anyDatagramReceives_.push_back(serial);
+        return;
+    }
+    LocalName* entry = FindNameByNum(ncb->ncb_num);
+    if (entry == nullptr || entry->state != NameState::Registered)
+        return Complete(serial, NRC_ILLNN);
+    entry->datagramReceives.push_back(serial);
+}
+
+void NbLana::OnDatagramSocket(int fd)
+{
+    std::uint8_t buffer[2048];
+    for (;;) {
+        sockaddr_in from{};
+        socklen_t fromLength = sizeof from;
+        const ssize_t size = ::recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+        if (size < 0)
+            return;
+        if (IsOwnSource(ntohl(from.sin_addr.s_addr), ntohs(from.sin_port), settings_.datagramPort))
+            continue;  // our own broadcast, already delivered locally
+        const auto datagram = DecodeDatagram({buffer, static_cast<std::size_t>(size)});
+        if (!datagram) {
+            ++counters_.malformedPackets;
+            continue;
+        }
+        if (!datagram->IsData() || (datagram->flags & kDgmFlagMore) != 0 || datagram->packetOffset != 0) {
+            ++counters_.droppedDatagrams;  // fragments and distributor packets are not handled
+            continue;
+        }
+        DeliverDatagram(*datagram);
+    }
+}
+
+bool NbLana::CompleteDatagramReceive(std::deque<Serial>& queue, const NbDatagram& datagram, std::uint8_t num)
+{
+    while (!queue.empty()) {
+        const Serial serial = queue.front();
+        queue.pop_front();
+        NCB* ncb = requests_.Find(serial);
+        if (ncb == nullptr)
+            continue;
+        const std::size_t count =
+            ncb->ncb_buffer == nullptr ? 0 : std::min<std::size_t>(datagram.data.size(), ncb->ncb_length);
+        if (count > 0)
+            std::memcpy(ncb->ncb_buffer, datagram.data.data(), count);
+        ncb->ncb_length = static_cast<std::uint16_t>(count);
+        ncb->ncb_num = num;
+        std::memcpy(ncb->ncb_callname, datagram.source.bytes.data(), NCBNAMSZ);
+        Complete(serial, count < datagram.data.size() ? NRC_INCOMP : NRC_GOODRET);
+        return true;
+    }
+    return false;
+}
+
+void NbLana::DeliverDatagram(const NbDatagram& datagram)
+{
+    if (datagram.type == kDgmBroadcast) {
+        bool delivered = false;
+        while (CompleteDatagramReceive(broadcastReceives_, datagram, kAnyName))
+            delivered = true;  // every receive-broadcast NCB gets its copy
+        if (!delivered)
+            ++counters_.droppedDatagrams;
+        return;
+    }
+    LocalName* entry = datagram.destination.scope.empty() ? FindName(datagram.destination.bytes.data(), true) : nullptr;
+    if (entry == nullptr || !(CompleteDatagramReceive(entry->datagramReceives, datagram, entry->num) ||
+                              CompleteDatagramReceive(anyDatagramReceives_, datagram, entry->num)))
+        ++counters_.droppedDatagrams;
+}
+
+}  // namespace pl::nb

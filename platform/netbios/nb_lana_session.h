@@ -1,0 +1,99 @@
+#pragma once
+// The connection records of NbLana's session service: a session, an incoming
+// connection that has not yet asked for a session, and an outgoing call in
+// progress. Each stops watching its socket when destroyed.
+
+#include "platform/netbios/nb_event_loop.h"
+#include "platform/netbios/nb_lana.h"
+
+#include <deque>
+#include <vector>
+
+namespace pl::nb {
+
+// A socket watched by the loop for as long as this object lives.
+class NbWatchedSocket {
+public:
+    NbWatchedSocket(NbEventLoop& loop, UniqueFd fd) : loop_(loop), fd_(std::move(fd)) {}
+    NbWatchedSocket(const NbWatchedSocket&) = delete;
+    NbWatchedSocket& operator=(const NbWatchedSocket&) = delete;
+    ~NbWatchedSocket() { Close(); }
+
+    int Get() const { return fd_.Get(); }
+    bool Valid() const { return fd_.Valid(); }
+    void Close()
+    {
+        if (fd_.Valid())
+            loop_.Unwatch(fd_.Get());
+        fd_.Reset();
+    }
+    void Adopt(UniqueFd fd)
+    {
+        Close();
+        fd_ = std::move(fd);
+    }
+    UniqueFd Release()
+    {
+        if (fd_.Valid())
+            loop_.Unwatch(fd_.Get());
+        return std::move(fd_);
+    }
+
+private:
+    NbEventLoop& loop_;
+    UniqueFd fd_;
+};
+
+struct NbLana::Session {
+    Session(NbEventLoop& loop, UniqueFd fd) : socket(loop, std::move(fd)) {}
+
+    struct PendingSend {
+        Serial serial;
+        std::size_t end;  // total output offset at which the message is fully written
+    };
+
+    std::uint8_t lsn = 0;
+    std::uint8_t nameNum = 0;
+    NetbiosNameBytes remote{};
+    std::uint8_t rto = 0;
+    std::uint8_t sto = 0;
+    NbWatchedSocket socket;
+    NbssFramer framer;
+    bool closed = false;
+    std::uint8_t closeCode = NRC_SCLOSED;
+    bool readPaused = false;
+
+    std::deque<std::vector<std::uint8_t>> inbound;  // whole messages received, oldest first
+    std::size_t inboundOffset = 0;                  // bytes of inbound.front() already delivered
+    std::size_t inboundBytes = 0;
+
+    std::deque<Serial> receives;
+    std::vector<std::uint8_t> output;
+    std::size_t outputWritten = 0;                  // of output
+    std::size_t outputBase = 0;                     // total bytes written before output[0]
+    std::deque<PendingSend> sends;
+    Serial hangUp = 0;
+    PlNetbiosClock::TimePoint lastSend;
+    NbEventLoop::TimerId keepAliveTimer = 0;
+    std::map<Serial, NbEventLoop::TimerId> timeouts;  // of receives and sends with a time limit
+};
+
+struct NbLana::Incoming {
+    Incoming(NbEventLoop& loop, UniqueFd fd) : socket(loop, std::move(fd)) {}
+    NbWatchedSocket socket;
+    NbssFramer framer;
+    NbEventLoop::TimerId deadline = 0;
+};
+
+struct NbLana::OutgoingCall {
+    OutgoingCall(NbEventLoop& loop) : socket(loop, UniqueFd()) {}
+    NbWatchedSocket socket;
+    NbssFramer framer;
+    std::uint8_t nameNum = 0;
+    NetbiosNameBytes remote{};
+    NetbiosNameBytes local{};
+    bool requestSent = false;
+    NbEventLoop::TimerId deadline = 0;
+};
+
+}  // namespace pl::nb

@@ -1,0 +1,163 @@
+// Session service of the provider on a loopback LAN: listen and call, send
+// and receive (also in pieces), time limits, cancel, the ends of a session.
+
+#include "nb_test_lan.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <numeric>
+
+namespace pl::nb::test {
+namespace {
+
+class NetbiosSessions : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(AddName(lan.Host(0), "CALLER"), NRC_GOODRET);
+        ASSERT_EQ(AddName(lan.Host(1), "SERVER"), NRC_GOODRET);
+    }
+
+    // Connects CALLER to SERVER; lsns of both ends.
+    void Connect(std::uint8_t& callerLsn, std::uint8_t& serverLsn, std::uint8_t rto = 0)
+    {
+        auto listen = StartListen(lan.Host(1), "SERVER");
+        ASSERT_EQ(Call(lan.Host(0), "CALLER", "SERVER", callerLsn, rto), NRC_GOODRET);
+        ASSERT_EQ(listen->Wait(), NRC_GOODRET);
+        serverLsn = listen->ncb.ncb_lsn;
+        NCB expected{};
+        SetName(expected.ncb_callname, "CALLER", 0x03);
+        EXPECT_EQ(std::memcmp(listen->ncb.ncb_callname, expected.ncb_callname, NCBNAMSZ), 0);
+    }
+
+    TestLan lan{2};
+};
+
+TEST_F(NetbiosSessions, ExchangeMessagesBothWays)
+{
+    std::uint8_t a = 0;
+    std::uint8_t b = 0;
+    Connect(a, b);
+    const std::vector<std::uint8_t> hello(46, 'h');
+    ASSERT_EQ(Send(lan.Host(0), a, hello), NRC_GOODRET);
+    std::vector<std::uint8_t> got;
+    ASSERT_EQ(Receive(lan.Host(1), b, got, 1024), NRC_GOODRET);
+    EXPECT_EQ(got, hello);
+    ASSERT_EQ(Send(lan.Host(1), b, {}), NRC_GOODRET) << "an empty message is a message";
+    ASSERT_EQ(Receive(lan.Host(0), a, got, 1024), NRC_GOODRET);
+    EXPECT_TRUE(got.empty());
+}
+
+TEST_F(NetbiosSessions, LargeMessageArrivesInPiecesWithIncomplete)
+{
+    std::uint8_t a = 0;
+    std::uint8_t b = 0;
+    Connect(a, b);
+    std::vector<std::uint8_t> big(60000);
+    std::iota(big.begin(), big.end(), 0);
+    ASSERT_EQ(Send(lan.Host(0), a, big), NRC_GOODRET);
+    ASSERT_EQ(Send(lan.Host(0), a, {1, 2, 3}), NRC_GOODRET);
+    std::vector<std::uint8_t> joined;
+    std::vector<std::uint8_t> piece;
+    std::uint8_t code = NRC_INCOMP;
+    int pieces = 0;
+    while (code == NRC_INCOMP) {
+        code = Receive(lan.Host(1), b, piece, 4096);
+        joined.insert(joined.end(), piece.begin(), piece.end());
+        ++pieces;
+    }
+    EXPECT_EQ(code, NRC_GOODRET);
+    EXPECT_EQ(pieces, 15);
+    EXPECT_EQ(joined, big);
+    ASSERT_EQ(Receive(lan.Host(1), b, piece, 4096), NRC_GOODRET);
+    EXPECT_EQ(piece, (std::vector<std::uint8_t>{1, 2, 3})) << "the next message starts afresh";
+}
+
+TEST_F(NetbiosSessions, HangUpEndsTheSessionForThePeer)
+{
+    std::uint8_t a = 0;
+    std::uint8_t b = 0;
+    Connect(a, b);
+    AsyncNcb pending;
+    pending.buffer.resize(64);
+    pending.ncb.ncb_command = NCBRECV | ASYNCH;
+    pending.ncb.ncb_lsn = b;
+    pending.ncb.ncb_buffer = pending.buffer.data();
+    pending.ncb.ncb_length = 64;
+    pending.ncb.ncb_event = &pending.event;
+    lan.Host(1).Netbios(&pending.ncb);
+    ASSERT_EQ(HangUp(lan.Host(0), a), NRC_GOODRET);
+    EXPECT_EQ(pending.Wait(), NRC_SCLOSED);
+    std::vector<std::uint8_t> got;
+    EXPECT_EQ(Send(lan.Host(1), b, {1}), NRC_SCLOSED);
+    EXPECT_EQ(HangUp(lan.Host(1), b), NRC_SCLOSED);
+    EXPECT_EQ(HangUp(lan.Host(1), b), NRC_SNUMOUT) << "the session number is gone";
+    EXPECT_EQ(Receive(lan.Host(0), a, got, 10), NRC_SNUMOUT);
+}
+
+TEST_F(NetbiosSessions, ReceiveTimeLimitKeepsTheSession)
+{
+    std::uint8_t a = 0;
+    std::uint8_t b = 0;
+    Connect(a, b, 1);  // receive limit 500 ms
+    std::vector<std::uint8_t> got;
+    EXPECT_EQ(Receive(lan.Host(0), a, got, 10), NRC_CMDTMO);
+    ASSERT_EQ(Send(lan.Host(1), b, {9}), NRC_GOODRET);
+    EXPECT_EQ(Receive(lan.Host(0), a, got, 10), NRC_GOODRET);
+}
+
+TEST_F(NetbiosSessions, CallsThatCannotSucceedReportNoAnswer)
+{
+    std::uint8_t lsn = 0;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Call(lan.Host(0), "CALLER", "NOBODY", lsn), NRC_NOCALL) << "nobody holds the name";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(Call(lan.Host(0), "CALLER", "SERVER", lsn), NRC_NOCALL) << "held, but nobody listens";
+    EXPECT_EQ(Call(lan.Host(0), "STRANGER", "SERVER", lsn), NRC_NOWILD) << "own name not registered";
+
+    auto onlyBob = StartListen(lan.Host(1), "SERVER", "BOB");
+    EXPECT_EQ(Call(lan.Host(0), "CALLER", "SERVER", lsn), NRC_NOCALL) << "listening for another caller";
+    EXPECT_EQ(Cancel(lan.Host(1), &onlyBob->ncb), NRC_GOODRET);
+    EXPECT_EQ(onlyBob->Wait(), NRC_CMDCAN);
+}
+
+TEST_F(NetbiosSessions, SpecificListenWinsOverWildcard)
+{
+    auto any = StartListen(lan.Host(1), "SERVER");
+    auto specific = StartListen(lan.Host(1), "SERVER", "CALLER");
+    std::uint8_t lsn = 0;
+    ASSERT_EQ(Call(lan.Host(0), "CALLER", "SERVER", lsn), NRC_GOODRET);
+    EXPECT_EQ(specific->Wait(), NRC_GOODRET);
+    EXPECT_EQ(any->Wait(200), NRC_PENDING);
+    EXPECT_EQ(DeleteName(lan.Host(1), "SERVER"), NRC_ACTSES) << "a session still uses it";
+    EXPECT_EQ(any->Wait(), NRC_NAMERR) << "the deleted name ends its listens";
+}
+
+TEST_F(NetbiosSessions, SessionTableLimitAnswersInsufficientResources)
+{
+    NCB reset{};
+    reset.ncb_command = NCBRESET;
+    reset.ncb_callname[0] = 1;  // one session
+    ASSERT_EQ(lan.Host(1).Netbios(&reset), NRC_GOODRET);
+    ASSERT_EQ(AddName(lan.Host(1), "SERVER"), NRC_GOODRET);
+    std::uint8_t a = 0;
+    std::uint8_t b = 0;
+    Connect(a, b);
+    auto second = StartListen(lan.Host(1), "SERVER");
+    std::uint8_t lsn = 0;
+    EXPECT_EQ(Call(lan.Host(0), "CALLER", "SERVER", lsn), NRC_REMTFUL);
+    EXPECT_EQ(second->Wait(100), NRC_PENDING);
+    EXPECT_EQ(Cancel(lan.Host(1), &second->ncb), NRC_GOODRET);
+    EXPECT_EQ(second->Wait(), NRC_CMDCAN);
+}
+
+TEST_F(NetbiosSessions, ProviderShutdownCompletesPendingNcbs)
+{
+    auto listen = StartListen(lan.Host(1), "SERVER");
+    lan.Remove(1);
+    EXPECT_EQ(listen->Wait(), NRC_CMDCAN);
+}
+
+}  // namespace
+}  // namespace pl::nb::test
