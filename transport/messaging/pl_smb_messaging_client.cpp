@@ -79,7 +79,7 @@ void PlSmbMessagingClient::CreateAllNames()
         auto& networkInterface = static_cast<PlNetbiosInterface&>(*entry);
         networkInterface.Reset();
         for (const std::string& identity : {computerName_, userName_}) {
-            auto name = std::make_unique<CNetbiosName>(identity, nb::kMessengerSuffix, networkInterface);
+            auto name = std::make_unique<CNetbiosName>(identity, ncb::kMessengerSuffix, networkInterface);
             name->SetAcceptFunction(&acceptFunction_);
             name->SetIdentity(identity);
             name->Start();

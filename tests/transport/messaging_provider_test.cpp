@@ -1,0 +1,159 @@
+// The NetBIOS layer and the personal client over the real provider: hosts of a
+// loopback test LAN exchange messages through real sockets.
+
+#include "../platform/netbios/nb_test_lan.h"
+#include "test_wait.h"
+
+#include "transport/core/pl_network_err.h"
+#include "transport/messaging/pl_smb_messaging_client.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using pl::nb::test::TestLan;
+
+struct Inbox {
+    void OnMessage(CMsg msg)
+    {
+        std::lock_guard lock(mutex);
+        messages.push_back(std::move(msg));
+    }
+    std::size_t Count()
+    {
+        std::lock_guard lock(mutex);
+        return messages.size();
+    }
+    std::mutex mutex;
+    std::vector<CMsg> messages;
+};
+
+class Station {
+public:
+    Station(pl::nb::PlNetbiosProvider& provider, const std::string& user)
+    {
+        network_ = std::make_unique<PlNetbiosNetwork>([&provider](NCB* ncb) { return provider.Netbios(ncb); }, 50);
+        client_ = std::make_unique<PlSmbMessagingClient>(*network_, provider.ComputerName(), user);
+        client_->SetReceiver(&receiver_);
+        client_->CreateThread();
+        network_->SetListener(client_->ChangeListener());
+        network_->StartRefresh();
+    }
+    ~Station()
+    {
+        network_.reset();
+        client_.reset();
+    }
+    bool WaitReady() { return WaitUntil([&] { return client_->OpenNameCount() == 2; }); }
+    PlSmbMessagingClient& Client() { return *client_; }
+    Inbox inbox;
+
+private:
+    PlVoidUnaryMemberFunction<Inbox, CMsg> receiver_{&inbox, &Inbox::OnMessage};
+    std::unique_ptr<PlNetbiosNetwork> network_;
+    std::unique_ptr<PlSmbMessagingClient> client_;
+};
+
+CMsg To(const std::string& name, const std::string& text)
+{
+    return CMsg{kPersonalMessage, name, "ALICE", name, text};
+}
+
+TEST(MessagingOverProvider, MessagesOfEverySizeTravelBothWays)
+{
+    TestLan lan(2);
+    Station a(lan.Host(0), "ALICE");
+    Station b(lan.Host(1), "BOB");
+    ASSERT_TRUE(a.WaitReady() && b.WaitReady());
+
+    std::string long1601;
+    for (int i = 0; i < 1601; ++i)
+        long1601 += static_cast<char>('A' + i % 26);
+    a.Client().Send(To("HOST1", "hi"));
+    a.Client().Send(To("bob", std::string(129, 'm')));
+    a.Client().Send(To("HOST1", long1601));
+    a.Client().Send(To("HOST1", "Zeile 1\r\nZeile 2 — Grüße"));
+    b.Client().Send(To("HOST0", "back"));
+    ASSERT_TRUE(WaitUntil([&] { return b.inbox.Count() == 4 && a.inbox.Count() == 1; }));
+    EXPECT_EQ(b.inbox.messages[0].text, "hi");
+    EXPECT_EQ(b.inbox.messages[0].from, "ALICE");
+    EXPECT_EQ(b.inbox.messages[0].to, "HOST1");
+    EXPECT_EQ(b.inbox.messages[1].text, std::string(129, 'm'));
+    EXPECT_EQ(b.inbox.messages[1].to, "bob");
+    EXPECT_EQ(b.inbox.messages[2].text, long1601.substr(0, 1600));
+    EXPECT_EQ(b.inbox.messages[3].text, "Zeile 1\r\nZeile 2 ? Grüße");  // CP850 has no dash
+    EXPECT_EQ(a.inbox.messages[0].text, "back");
+}
+
+TEST(MessagingOverProvider, AMissingRecipientFailsWithAddrNotFoundAfterTheCallLimit)
+{
+    TestLan lan(2);
+    Station a(lan.Host(0), "ALICE");
+    ASSERT_TRUE(a.WaitReady());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(a.Client().Send(To("NOBODY", "hello?")), PlAddrNotFoundErr);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(500));
+    EXPECT_LT(took, std::chrono::seconds(10));
+}
+
+TEST(MessagingOverProvider, TwentySendersAtOnceReachOneReceiverExactlyOnce)
+{
+    constexpr int kSenders = 20;
+    constexpr int kMessages = 3;
+    TestLan lan(kSenders + 1);
+    Station receiver(lan.Host(0), "RITA");
+    std::vector<std::unique_ptr<Station>> senders;
+    for (int i = 1; i <= kSenders; ++i)
+        senders.push_back(std::make_unique<Station>(lan.Host(i), "USER" + std::to_string(i)));
+    ASSERT_TRUE(receiver.WaitReady());
+    for (auto& sender : senders)
+        ASSERT_TRUE(sender->WaitReady());
+
+    auto textOf = [](int sender, int message) {
+        const std::string body = "from " + std::to_string(sender) + " #" + std::to_string(message);
+        return message % 2 == 0 ? body : body + std::string(400, '-') + body;
+    };
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kSenders; ++i)
+        threads.emplace_back([&, i] {
+            for (int m = 0; m < kMessages; ++m) {
+                for (int attempt = 0;; ++attempt) {
+                    try {
+                        senders[static_cast<std::size_t>(i)]->Client().Send(To("HOST0", textOf(i, m)));
+                        break;
+                    } catch (const PlAddrNotFoundErr&) {
+                        // The receiver serves one session at a time; a sender that
+                        // found it busy for the whole call limit tries again.
+                        if (attempt == 20) {
+                            ++failures;
+                            break;
+                        }
+                    } catch (const PlNetworkErr&) {
+                        ++failures;
+                        break;
+                    }
+                }
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures.load(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return receiver.inbox.Count() == kSenders * kMessages; }));
+    std::map<std::string, int> seen;
+    for (const CMsg& msg : receiver.inbox.messages)
+        ++seen[msg.text];
+    for (int i = 0; i < kSenders; ++i)
+        for (int m = 0; m < kMessages; ++m)
+            EXPECT_EQ(seen[textOf(i, m)], 1);
+}
+
+}  // namespace
