@@ -60,6 +60,7 @@ public:
     const NbInterface& Interface() const { return settings_.interface; }
 
     // Runs one NCB command addressed to this adapter.
+    static bool ServedWhenQueryOnly(std::uint8_t command);
     void Execute(NCB* ncb, Serial serial);
     // Adapter status of whoever owns `address`, without resolving a name.
     void NodeStatusByAddress(std::uint32_t address, NCB* ncb, Serial serial);

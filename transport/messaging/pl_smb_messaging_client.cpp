@@ -6,6 +6,7 @@
 #include "transport/pdu/c_pdu_buffer.h"
 #include "transport/pdu/c_smb_messenger_pdus.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -20,13 +21,23 @@ constexpr auto kSendText = static_cast<std::uint8_t>(SmbMessengerCommand::SendTe
 
 PlSmbMessagingClient::PlSmbMessagingClient(PlNetbiosNetwork& network, const std::string& computerName,
                                            const std::string& userName)
+    : PlSmbMessagingClient(network, std::vector<std::string>{computerName, userName})
+{
+}
+
+PlSmbMessagingClient::PlSmbMessagingClient(PlNetbiosNetwork& network, const std::vector<std::string>& names)
     : network_(network),
-      computerName_(pl::UpperCase(computerName)),
-      userName_(pl::UpperCase(userName)),
+      computerName_(names.empty() ? std::string() : pl::UpperCase(names[0])),
+      userName_(names.size() < 2 ? std::string() : pl::UpperCase(names[1])),
       acceptFunction_(this, &PlSmbMessagingClient::OnSession),
       changeListener_(this, &PlSmbMessagingClient::Wake),
       thread_(this, &PlSmbMessagingClient::NameKeeper)
 {
+    for (const std::string& name : names) {
+        const std::string upper = pl::UpperCase(name);
+        if (!upper.empty() && std::find(identities_.begin(), identities_.end(), upper) == identities_.end())
+            identities_.push_back(upper);
+    }
 }
 
 PlSmbMessagingClient::~PlSmbMessagingClient()
@@ -78,7 +89,7 @@ void PlSmbMessagingClient::CreateAllNames()
     for (const auto& entry : network_.Interfaces()) {
         auto& networkInterface = static_cast<PlNetbiosInterface&>(*entry);
         networkInterface.Reset();
-        for (const std::string& identity : {computerName_, userName_}) {
+        for (const std::string& identity : identities_) {
             auto name = std::make_unique<CNetbiosName>(identity, ncb::kMessengerSuffix, networkInterface);
             name->SetAcceptFunction(&acceptFunction_);
             name->SetIdentity(identity);

@@ -32,6 +32,9 @@ public:
 
     // The names are upper-cased here.
     PlSmbMessagingClient(PlNetbiosNetwork& network, const std::string& computerName, const std::string& userName);
+    // Registers the given names instead; the first is the one messages are sent
+    // from (the computer's identity). Empty and repeated names are skipped.
+    PlSmbMessagingClient(PlNetbiosNetwork& network, const std::vector<std::string>& names);
     ~PlSmbMessagingClient() override;
 
     int Kind() const override { return kPersonalMessage; }
@@ -70,6 +73,7 @@ private:
     PlNetbiosNetwork& network_;
     const std::string computerName_;
     const std::string userName_;
+    std::vector<std::string> identities_;  // every name registered on each adapter
     PlVoidBinaryMemberFunction<PlSmbMessagingClient, CConnection*, void*> acceptFunction_;
     PlVoidNullaryMemberFunction<PlSmbMessagingClient> changeListener_;
     mutable std::mutex namesMutex_;
