@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <memory>
 
 namespace {
@@ -127,9 +128,18 @@ struct Collector {
     {
         CPduBuffer buffer;
         connection->ReceiveRaw(buffer);
-        received.emplace_back(reinterpret_cast<const char*>(buffer.Data()), static_cast<std::size_t>(buffer.Length()));
+        {
+            std::lock_guard lock(mutex);
+            received.emplace_back(reinterpret_cast<const char*>(buffer.Data()), static_cast<std::size_t>(buffer.Length()));
+        }
         connection->Close();
     }
+    std::vector<std::string> Received()
+    {
+        std::lock_guard lock(mutex);
+        return received;
+    }
+    std::mutex mutex;
     std::vector<std::string> received;
 };
 
@@ -152,8 +162,8 @@ TEST_F(NetbiosLayerTest, CallSendReceiveAndCloseBetweenTwoNames)
     CPduBuffer buffer;
     buffer.Put("ping", 4);
     connection->SendRaw(buffer);
-    ASSERT_TRUE(WaitUntil([&] { return server.ConnectionCount() == 0 && !collector.received.empty(); }));
-    EXPECT_EQ(collector.received.front(), "ping");
+    ASSERT_TRUE(WaitUntil([&] { return server.ConnectionCount() == 0 && !collector.Received().empty(); }));
+    EXPECT_EQ(collector.Received().front(), "ping");
 
     EXPECT_THROW(connection->Receive(*std::make_unique<CSmbPdu>()), PlDataTransmissionErr);  // closed by the server
     connection->Close();
