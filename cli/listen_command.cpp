@@ -25,18 +25,23 @@ struct ListenOptions {
 
 int ListenUsage(const std::string& what)
 {
-    std::cerr << "listen: " << what << "\n"
-              << "usage: parlino-cli listen [--name NAME]... [--json]\n"
+    std::ostream& out = what.empty() ? std::cout : std::cerr;
+    if (!what.empty())
+        out << "listen: " << what << "\n";
+    out << "usage: parlino-cli listen [--name NAME]... [--json]\n"
               << "  registers the computer and user names (or the given names) and prints every\n"
               << "  received message until interrupted; --json prints one JSON object per line\n";
-    return kExitUsage;
+    return what.empty() ? kExitOk : kExitUsage;
 }
 
 std::optional<ListenOptions> ParseListenOptions(std::span<const std::string> args, std::string& error)
 {
     ListenOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--json") {
+        if (args[i] == "--help" || args[i] == "-h") {
+            error.clear();
+            return std::nullopt;
+        } else if (args[i] == "--json") {
             options.json = true;
         } else if (args[i] == "--name" && i + 1 < args.size()) {
             options.names.push_back(args[++i]);

@@ -29,11 +29,15 @@ struct SendOptions {
 
 int SendUsage(const std::string& what)
 {
-    std::cerr << "send: " << what << "\n"
-              << "usage: parlino-cli send [--from NAME] RECIPIENT [TEXT]\n"
+    std::ostream& out = what.empty() ? std::cout : std::cerr;
+    if (!what.empty())
+        out << "send: " << what << "\n";
+    out << "usage: parlino-cli send [--from NAME] RECIPIENT [TEXT]\n"
               << "  sends a personal message to the user or computer RECIPIENT; without TEXT\n"
-              << "  the text is read from standard input\n";
-    return kExitUsage;
+              << "  the text is read from standard input\n"
+              << "exit status: 0 sent, 1 the network could not be used, 2 bad arguments,\n"
+              << "  3 \"Recipient not found\", 4 \"Message transmission error\", 5 \"Unknown error\"\n";
+    return what.empty() ? kExitOk : kExitUsage;
 }
 
 std::optional<SendOptions> ParseSendOptions(std::span<const std::string> args, std::string& error)
@@ -41,7 +45,10 @@ std::optional<SendOptions> ParseSendOptions(std::span<const std::string> args, s
     SendOptions options;
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--from") {
+        if (args[i] == "--help" || args[i] == "-h") {
+            error.clear();
+            return std::nullopt;
+        } else if (args[i] == "--from") {
             if (i + 1 >= args.size()) {
                 error = "--from needs a name";
                 return std::nullopt;
