@@ -1,5 +1,7 @@
 #include "transport/core/pl_network.h"
 
+#include "test_wait.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -75,7 +77,7 @@ struct Listener {
 };
 
 template <typename Predicate>
-bool WaitFor(Predicate predicate, std::chrono::milliseconds limit = std::chrono::seconds(10))
+bool WaitUntil(Predicate predicate, std::chrono::milliseconds limit = std::chrono::seconds(10))
 {
     const auto deadline = Clock::now() + limit;
     while (!predicate()) {
@@ -99,7 +101,7 @@ protected:
     void WaitRefreshes(int n)
     {
         const int target = network.refreshes.load() + n;
-        ASSERT_TRUE(WaitFor([&] { return network.refreshes.load() >= target; }));
+        ASSERT_TRUE(WaitUntil([&] { return network.refreshes.load() >= target; }));
     }
 };
 
@@ -144,7 +146,7 @@ TEST_F(PlNetworkTest, StopEndsTheDefaultFiveSecondWaitPromptly)
 {
     FakeNetwork slow(PlNetwork::kRefreshPeriodMs);
     slow.StartRefresh();
-    ASSERT_TRUE(WaitFor([&] { return slow.refreshes.load() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return slow.refreshes.load() == 1; }));
     const auto start = Clock::now();
     slow.StopRefresh();
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
