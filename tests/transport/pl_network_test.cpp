@@ -76,18 +76,6 @@ struct Listener {
     std::atomic<int> calls{0};
 };
 
-template <typename Predicate>
-bool WaitUntil(Predicate predicate, std::chrono::milliseconds limit = std::chrono::seconds(10))
-{
-    const auto deadline = Clock::now() + limit;
-    while (!predicate()) {
-        if (Clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
 class PlNetworkTest : public ::testing::Test {
 protected:
     static constexpr int kPeriodMs = 20;
