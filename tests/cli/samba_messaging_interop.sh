@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# Personal messages between parlino-cli and Samba 4 in a lab LAN of network
+# namespaces: smbclient -M reaches `parlino-cli listen`, `parlino-cli send`
+# reaches smbd, two copies of ours talk, the second adapter delivers when only
+# it reaches the recipient, and the failures give their words.
+# Skips (status 77) without root or network namespaces.
+set -euo pipefail
+cli=$1
+here=$(cd "$(dirname "$0")/../../tools/lab" && pwd)
+source "$here/lab-lan.sh"
+source "$here/samba-peer.sh"
+lab_require_root
+
+prefix="plm$$"
+work=$(mktemp -d)
+chmod 755 "$work"
+listener=""
+cleanup()
+{
+    [ -n "$listener" ] && kill "$listener" 2>/dev/null
+    samba_stop "$work/samba"
+    lab_down "$prefix"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+note() { echo "interop: $*"; }
+
+lab_up "$prefix" 3
+# Host 3 also has an adapter that reaches nobody, listed first.
+ip netns add "$prefix-void"
+ip -n "$prefix-3" link add dead0 type veth peer name void0 netns "$prefix-void"
+ip -n "$prefix-3" addr add 169.254.99.3/24 brd 169.254.99.255 dev dead0
+ip -n "$prefix-3" link set dead0 up
+ip -n "$prefix-void" link set void0 up
+
+samba_start "$prefix" 1 "$work/samba"
+client_conf=$(samba_client_conf "$work/samba")
+
+ours_conf()
+{
+    cat >"$work/$1.conf" <<CONF
+[netbt]
+interfaces = $2
+netbios_name = $1
+workgroup = LABGROUP
+oem_codepage = CP850
+CONF
+    echo "$work/$1.conf"
+}
+conf2=$(ours_conf OURHOST lan0)
+conf3=$(ours_conf SENDHOST "dead0, lan0")
+conf3single=$(ours_conf SENDONE lan0)
+
+# Started without a shell function in between, so that $! is listen itself.
+ip netns exec "$prefix-2" env PARLINO_NETBT_CONF="$conf2" PARLINO_USERNAME=bob "$cli" listen --json \
+    >"$work/received.json" 2>"$work/listen.err" &
+listener=$!
+for _ in $(seq 100); do
+    lab_exec "$prefix" 3 nmblookup -s "$client_conf" -B 169.254.77.255 'BOB#03' 2>/dev/null | grep -q 'BOB<03>' && break
+    sleep 0.1
+done
+
+smbclient_to() # NAME TEXT [extra smbclient options]
+{
+    local name=$1 text=$2
+    shift 2
+    printf '%s' "$text" | lab_exec "$prefix" 3 smbclient -s "$client_conf" -M "$name" -N -U tester "$@" \
+        >"$work/smbclient.out" 2>&1 || fail "smbclient -M $name: $(cat "$work/smbclient.out")"
+    grep -q 'cli_message returned' "$work/smbclient.out" && fail "smbclient -M $name: $(cat "$work/smbclient.out")"
+    return 0
+}
+ours_send() # CONF ARGS...
+{
+    local conf=$1
+    shift
+    lab_exec "$prefix" 3 env PARLINO_NETBT_CONF="$conf" PARLINO_USERNAME=alice "$cli" send "$@"
+}
+
+long200=$(printf 'a%.0s' $(seq 200))
+long2100=$(printf '0123456789%.0s' $(seq 210))
+
+note "smbclient -M -> parlino-cli listen"
+smbclient_to OURHOST "short"
+smbclient_to OURHOST "$long200"
+smbclient_to ourhost "$long2100"
+smbclient_to OURHOST $'line one\nline two'
+smbclient_to OURHOST "Grüße aus Köln"
+smbclient_to OURHOST "Grüße € Ā"
+smbclient_to BOB ""
+
+note "parlino-cli -> parlino-cli across hosts, through the second adapter"
+start=$(date +%s%N)
+ours_send "$conf3" OURHOST "from our own copy" || fail "ours to ours"
+note "  sent in $(( ($(date +%s%N) - start) / 1000000 )) ms (the first adapter reaches nobody)"
+
+note "parlino-cli send -> smbd"
+ours_send "$conf3" SAMBAPEER "short" || fail "short message to smbd"
+ours_send "$conf3" SAMBAPEER "$long200" || fail "multi-block message to smbd"
+ours_send "$conf3" sambapeer "$long2100" || fail "long message to smbd"
+printf 'line one\nline two\n' | ours_send "$conf3" SAMBAPEER || fail "line break to smbd"
+ours_send "$conf3" SAMBAPEER "Grüße aus Köln" || fail "non-ASCII text to smbd"
+
+note "failures"
+set +e
+start=$(date +%s%N)
+out=$(ours_send "$conf3single" NOBODY "anyone?" 2>&1); status=$?
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+set -e
+[ "$status" -eq 3 ] && [[ "$out" == *"Recipient not found"* ]] || fail "missing recipient: status $status, $out"
+note "  missing recipient: \"Recipient not found\" after $elapsed ms"
+
+sleep 1
+kill -TERM "$listener"
+wait "$listener" || fail "listen exited with status $?"
+listener=""
+
+python3 - "$work/received.json" "$work/samba/messages.txt" "$long200" "$long2100" <<'PY'
+import json, sys
+received = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
+long200, long2100 = sys.argv[3], sys.argv[4]
+expected = [
+    ("OURHOST", "short"), ("OURHOST", long200), ("ourhost", long2100[:1598]),
+    ("OURHOST", "line one\r\nline two"), ("OURHOST", "Grüße aus Köln"), ("OURHOST", "Grüße € Ā"), ("BOB", ""),
+]
+got = [(r["to"], r["text"]) for r in received]
+assert got[:len(expected)] == expected, got
+assert all(r["kind"] == 1 and r["from"] == "tester" and r["address"] == r["to"] for r in received[:7]), received
+assert received[7] == {"kind": 1, "address": "OURHOST", "from": "ALICE", "to": "OURHOST", "text": "from our own copy"}, received[7]
+assert len(received) == 8, received
+
+text = open(sys.argv[2], encoding="utf-8").read()
+messages = [block.split("\n", 1)[1].rsplit("\n@@END", 1)[0] for block in text.split("@@BEGIN")[1:]]
+froms = [block.split("from=", 1)[1].split(" ", 1)[0] for block in text.split("@@BEGIN")[1:]]
+want = ["short", long200, long2100[:1600], "line one\nline two", "Grüße aus Köln"]
+assert messages == want, messages
+assert froms == ["ALICE"] * 5, froms
+print("interop: smbclient -> listen: 7 of 7; ours -> ours: 1 of 1; send -> smbd: 5 of 5")
+PY
+
+note "smbd without SMB1 breaks the session: Message transmission error"
+samba_stop "$work/samba"
+sleep 0.5
+samba_start "$prefix" 1 "$work/samba" SMB2_02
+set +e
+out=$(ours_send "$conf3single" SAMBAPEER "refused" 2>&1); status=$?
+set -e
+[ "$status" -eq 4 ] && [[ "$out" == *"Message transmission error"* ]] || fail "broken session: status $status, $out"
+note "all checks passed"
