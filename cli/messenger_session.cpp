@@ -47,7 +47,7 @@ bool MessengerSession::WaitForNames(int ms)
     while (client_->OpenNameCount() < expectedNames_) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }
