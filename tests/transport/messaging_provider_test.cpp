@@ -2,7 +2,7 @@
 // loopback test LAN exchange messages through real sockets.
 
 #include "../platform/netbios/nb_test_lan.h"
-#include "test_wait.h"
+#include "messaging_station.h"
 
 #include "transport/core/pl_network_err.h"
 #include "transport/messaging/pl_smb_messaging_client.h"
@@ -20,45 +20,13 @@ namespace {
 
 using pl::nb::test::TestLan;
 
-struct Inbox {
-    void OnMessage(CMsg msg)
-    {
-        std::lock_guard lock(mutex);
-        messages.push_back(std::move(msg));
-    }
-    std::size_t Count()
-    {
-        std::lock_guard lock(mutex);
-        return messages.size();
-    }
-    std::mutex mutex;
-    std::vector<CMsg> messages;
-};
-
-class Station {
+// One computer of the loopback LAN running the personal client.
+class ProviderStation : public Station {
 public:
-    Station(pl::nb::PlNetbiosProvider& provider, const std::string& user)
+    ProviderStation(pl::nb::PlNetbiosProvider& provider, const std::string& user)
+        : Station([&provider](NCB* ncb) { return provider.Netbios(ncb); }, 1, provider.ComputerName(), user, 50)
     {
-        network_ = std::make_unique<PlNetbiosNetwork>([&provider](NCB* ncb) { return provider.Netbios(ncb); }, 50);
-        client_ = std::make_unique<PlSmbMessagingClient>(*network_, provider.ComputerName(), user);
-        client_->SetReceiver(&receiver_);
-        client_->CreateThread();
-        network_->SetListener(client_->ChangeListener());
-        network_->StartRefresh();
     }
-    ~Station()
-    {
-        network_.reset();
-        client_.reset();
-    }
-    bool WaitReady() { return WaitUntil([&] { return client_->OpenNameCount() == 2; }); }
-    PlSmbMessagingClient& Client() { return *client_; }
-    Inbox inbox;
-
-private:
-    PlVoidUnaryMemberFunction<Inbox, CMsg> receiver_{&inbox, &Inbox::OnMessage};
-    std::unique_ptr<PlNetbiosNetwork> network_;
-    std::unique_ptr<PlSmbMessagingClient> client_;
 };
 
 CMsg To(const std::string& name, const std::string& text)
@@ -69,8 +37,8 @@ CMsg To(const std::string& name, const std::string& text)
 TEST(MessagingOverProvider, MessagesOfEverySizeTravelBothWays)
 {
     TestLan lan(2);
-    Station a(lan.Host(0), "ALICE");
-    Station b(lan.Host(1), "BOB");
+    ProviderStation a(lan.Host(0), "ALICE");
+    ProviderStation b(lan.Host(1), "BOB");
     ASSERT_TRUE(a.WaitReady() && b.WaitReady());
 
     std::string long1601;
@@ -95,7 +63,7 @@ TEST(MessagingOverProvider, MessagesOfEverySizeTravelBothWays)
 TEST(MessagingOverProvider, AMissingRecipientFailsWithAddrNotFoundAfterTheCallLimit)
 {
     TestLan lan(2);
-    Station a(lan.Host(0), "ALICE");
+    ProviderStation a(lan.Host(0), "ALICE");
     ASSERT_TRUE(a.WaitReady());
     const auto start = std::chrono::steady_clock::now();
     EXPECT_THROW(a.Client().Send(To("NOBODY", "hello?")), PlAddrNotFoundErr);
@@ -109,10 +77,10 @@ TEST(MessagingOverProvider, TwentySendersAtOnceReachOneReceiverExactlyOnce)
     constexpr int kSenders = 20;
     constexpr int kMessages = 3;
     TestLan lan(kSenders + 1);
-    Station receiver(lan.Host(0), "RITA");
-    std::vector<std::unique_ptr<Station>> senders;
+    ProviderStation receiver(lan.Host(0), "RITA");
+    std::vector<std::unique_ptr<ProviderStation>> senders;
     for (int i = 1; i <= kSenders; ++i)
-        senders.push_back(std::make_unique<Station>(lan.Host(i), "USER" + std::to_string(i)));
+        senders.push_back(std::make_unique<ProviderStation>(lan.Host(i), "USER" + std::to_string(i)));
     ASSERT_TRUE(receiver.WaitReady());
     for (auto& sender : senders)
         ASSERT_TRUE(sender->WaitReady());

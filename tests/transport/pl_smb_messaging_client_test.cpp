@@ -1,5 +1,5 @@
 #include "fake_netbios_lan.h"
-#include "test_wait.h"
+#include "messaging_station.h"
 
 #include "platform/text/pl_codepage.h"
 #include "transport/core/pl_network_err.h"
@@ -19,52 +19,22 @@
 
 namespace {
 
-struct Inbox {
-    void OnMessage(CMsg msg)
-    {
-        std::lock_guard lock(mutex);
-        messages.push_back(std::move(msg));
-    }
-    std::size_t Count()
-    {
-        std::lock_guard lock(mutex);
-        return messages.size();
-    }
-    std::mutex mutex;
-    std::vector<CMsg> messages;
-};
-
-// One computer of the fake LAN running the personal client, torn down in the
-// documented order: the network before the client.
-class Station {
+// One computer of the fake LAN running the personal client.
+class FakeStation : public Station {
 public:
-    Station(FakeNetbiosLan& lan, std::set<std::uint8_t> lanas, const std::string& computer, const std::string& user)
-        : lanaCount_(lanas.size()), host_(lan.AddHost(std::move(lanas)))
+    FakeStation(FakeNetbiosLan& lan, std::set<std::uint8_t> lanas, const std::string& computer, const std::string& user)
+        : FakeStation(lan, lan.AddHost(lanas), lanas.size(), computer, user)
     {
-        network_ = std::make_unique<PlNetbiosNetwork>(lan.Entry(host_), 10);
-        client_ = std::make_unique<PlSmbMessagingClient>(*network_, computer, user);
-        client_->SetReceiver(&receiver_);
-        client_->CreateThread();
-        network_->SetListener(client_->ChangeListener());
-        network_->StartRefresh();
     }
-    ~Station()
-    {
-        network_.reset();
-        client_.reset();
-    }
-    bool WaitReady() { return WaitUntil([&] { return client_->OpenNameCount() == 2 * lanaCount_; }); }
-
-    PlSmbMessagingClient& Client() { return *client_; }
     FakeNetbiosLan::HostId Host() const { return host_; }
-    Inbox inbox;
 
 private:
-    std::size_t lanaCount_;
+    FakeStation(FakeNetbiosLan& lan, FakeNetbiosLan::HostId host, std::size_t adapters, const std::string& computer,
+                const std::string& user)
+        : Station(lan.Entry(host), adapters, computer, user), host_(host)
+    {
+    }
     FakeNetbiosLan::HostId host_;
-    PlVoidUnaryMemberFunction<Inbox, CMsg> receiver_{&inbox, &Inbox::OnMessage};
-    std::unique_ptr<PlNetbiosNetwork> network_;
-    std::unique_ptr<PlSmbMessagingClient> client_;
 };
 
 CMsg Personal(const std::string& address, const std::string& text)
@@ -93,7 +63,7 @@ protected:
 
 TEST_F(SmbClientTest, RegistersComputerAndUserNamesUpperCasedOnEveryAdapter)
 {
-    Station station(lan, {0, 1}, "hosta", "alice");
+    FakeStation station(lan, {0, 1}, "hosta", "alice");
     ASSERT_TRUE(station.WaitReady());
     EXPECT_EQ(station.Client().ComputerName(), "HOSTA");
     EXPECT_EQ(lan.NamesOf(station.Host(), 0), (std::vector<std::string>{"ALICE<3>", "HOSTA<3>"}));
@@ -102,7 +72,7 @@ TEST_F(SmbClientTest, RegistersComputerAndUserNamesUpperCasedOnEveryAdapter)
 
 TEST_F(SmbClientTest, NamesFollowTheAdapterList)
 {
-    Station station(lan, {0}, "HOSTA", "ALICE");
+    FakeStation station(lan, {0}, "HOSTA", "ALICE");
     ASSERT_TRUE(station.WaitReady());
     lan.SetLanas(station.Host(), {0, 4});
     ASSERT_TRUE(WaitUntil([&] { return station.Client().OpenNameCount() == 4; }));
@@ -113,8 +83,8 @@ TEST_F(SmbClientTest, NamesFollowTheAdapterList)
 
 TEST_F(SmbClientTest, ShortTextGoesAsOneSingleBlockAndArrivesWhole)
 {
-    Station a(lan, {0}, "HOSTA", "ALICE");
-    Station b(lan, {0}, "HOSTB", "BOB");
+    FakeStation a(lan, {0}, "HOSTA", "ALICE");
+    FakeStation b(lan, {0}, "HOSTB", "BOB");
     ASSERT_TRUE(a.WaitReady() && b.WaitReady());
     a.Client().Send(Personal("bob", std::string(128, 's')));
     ASSERT_TRUE(WaitUntil([&] { return b.inbox.Count() == 1; }));
@@ -130,8 +100,8 @@ TEST_F(SmbClientTest, ShortTextGoesAsOneSingleBlockAndArrivesWhole)
 
 TEST_F(SmbClientTest, LongTextGoesAsStartBlocksOfAHundredTwentyEightAndEnd)
 {
-    Station a(lan, {0}, "HOSTA", "ALICE");
-    Station b(lan, {0}, "HOSTB", "BOB");
+    FakeStation a(lan, {0}, "HOSTA", "ALICE");
+    FakeStation b(lan, {0}, "HOSTB", "BOB");
     ASSERT_TRUE(a.WaitReady() && b.WaitReady());
 
     a.Client().Send(Personal("HOSTB", std::string(129, 'x')));
@@ -159,8 +129,8 @@ TEST_F(SmbClientTest, LongTextGoesAsStartBlocksOfAHundredTwentyEightAndEnd)
 TEST_F(SmbClientTest, NonAsciiTextSurvivesTheOemCodePage)
 {
     pl::SetOemCodePage("CP850");
-    Station a(lan, {0}, "HOSTA", "ALICE");
-    Station b(lan, {0}, "HOSTB", "BOB");
+    FakeStation a(lan, {0}, "HOSTA", "ALICE");
+    FakeStation b(lan, {0}, "HOSTB", "BOB");
     ASSERT_TRUE(a.WaitReady() && b.WaitReady());
     a.Client().Send(Personal("HOSTB", "Grüße aus Köln"));
     a.Client().Send(Personal("HOSTB", std::string(200, 'y') + "Ärger"));
@@ -172,12 +142,12 @@ TEST_F(SmbClientTest, NonAsciiTextSurvivesTheOemCodePage)
 
 TEST_F(SmbClientTest, FailuresMapToTheThreeErrorClasses)
 {
-    Station a(lan, {0}, "HOSTA", "ALICE");
+    FakeStation a(lan, {0}, "HOSTA", "ALICE");
     ASSERT_TRUE(a.WaitReady());
     EXPECT_THROW(a.Client().Send(Personal("NOBODY", "hi")), PlAddrNotFoundErr);
 
     FakeNetbiosLan emptyLan;
-    Station lonely(emptyLan, {}, "HOSTC", "CAROL");
+    FakeStation lonely(emptyLan, {}, "HOSTC", "CAROL");
     EXPECT_THROW(lonely.Client().Send(Personal("HOSTA", "hi")), PlUnknownNetworkErr);
 
     // A broadcast is not this client's: nothing happens.
@@ -188,8 +158,8 @@ TEST_F(SmbClientTest, FailuresMapToTheThreeErrorClasses)
 
 TEST_F(SmbClientTest, TheSecondAdapterDeliversWhenOnlyItReachesTheRecipient)
 {
-    Station a(lan, {0, 1}, "HOSTA", "ALICE");
-    Station b(lan, {1}, "HOSTB", "BOB");
+    FakeStation a(lan, {0, 1}, "HOSTA", "ALICE");
+    FakeStation b(lan, {1}, "HOSTB", "BOB");
     ASSERT_TRUE(a.WaitReady() && b.WaitReady());
     EXPECT_NO_THROW(a.Client().Send(Personal("HOSTB", "via the second")));
     ASSERT_TRUE(WaitUntil([&] { return b.inbox.Count() == 1; }));
@@ -197,8 +167,8 @@ TEST_F(SmbClientTest, TheSecondAdapterDeliversWhenOnlyItReachesTheRecipient)
 
 TEST_F(SmbClientTest, RegistrySendsThroughTheClientOfTheMessagesKind)
 {
-    Station a(lan, {0}, "HOSTA", "ALICE");
-    Station b(lan, {0}, "HOSTB", "BOB");
+    FakeStation a(lan, {0}, "HOSTA", "ALICE");
+    FakeStation b(lan, {0}, "HOSTB", "BOB");
     ASSERT_TRUE(a.WaitReady() && b.WaitReady());
     PlClientRegistry registry;
     registry.Send(Personal("HOSTB", "no client yet"));
@@ -222,13 +192,13 @@ TEST(SmbGroupCounter, CountsUpAndWrapsFrom65535ToZero)
 
 TEST_F(SmbClientTest, TwentySendersAtOnceAreEachDeliveredExactlyOnce)
 {
-    Station receiver(lan, {0}, "HOSTR", "RITA");
+    FakeStation receiver(lan, {0}, "HOSTR", "RITA");
     ASSERT_TRUE(receiver.WaitReady());
     constexpr int kSenders = 20;
     constexpr int kMessages = 5;
-    std::vector<std::unique_ptr<Station>> senders;
+    std::vector<std::unique_ptr<FakeStation>> senders;
     for (int i = 0; i < kSenders; ++i)
-        senders.push_back(std::make_unique<Station>(lan, std::set<std::uint8_t>{0}, "HOST" + std::to_string(i),
+        senders.push_back(std::make_unique<FakeStation>(lan, std::set<std::uint8_t>{0}, "HOST" + std::to_string(i),
                                                     "USER" + std::to_string(i)));
     for (auto& sender : senders)
         ASSERT_TRUE(sender->WaitReady());

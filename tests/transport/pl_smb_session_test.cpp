@@ -2,7 +2,7 @@
 // Samba's smbd, senders of raw UTF-8, peers that break sessions.
 
 #include "fake_netbios_lan.h"
-#include "test_wait.h"
+#include "messaging_station.h"
 
 #include "platform/text/pl_codepage.h"
 #include "transport/core/pl_network_err.h"
@@ -99,21 +99,6 @@ public:
 private:
     PlNetbiosInterface lana_;
     CNetbiosName name_;
-};
-
-struct Inbox {
-    void OnMessage(CMsg msg)
-    {
-        std::lock_guard lock(mutex);
-        messages.push_back(std::move(msg));
-    }
-    std::size_t Count()
-    {
-        std::lock_guard lock(mutex);
-        return messages.size();
-    }
-    std::mutex mutex;
-    std::vector<CMsg> messages;
 };
 
 class SmbSessionTest : public ::testing::Test {
