@@ -89,39 +89,12 @@ TEST(MessagingOverProvider, TwentySendersAtOnceReachOneReceiverExactlyOnce)
         const std::string body = "from " + std::to_string(sender) + " #" + std::to_string(message);
         return message % 2 == 0 ? body : body + std::string(400, '-') + body;
     };
-    std::atomic<int> failures{0};
-    std::vector<std::thread> threads;
-    for (int i = 0; i < kSenders; ++i)
-        threads.emplace_back([&, i] {
-            for (int m = 0; m < kMessages; ++m) {
-                for (int attempt = 0;; ++attempt) {
-                    try {
-                        senders[static_cast<std::size_t>(i)]->Client().Send(To("HOST0", textOf(i, m)));
-                        break;
-                    } catch (const PlAddrNotFoundErr&) {
-                        // The receiver serves one session at a time; a sender that
-                        // found it busy for the whole call limit tries again.
-                        if (attempt == 20) {
-                            ++failures;
-                            break;
-                        }
-                    } catch (const PlNetworkErr&) {
-                        ++failures;
-                        break;
-                    }
-                }
-            }
-        });
-    for (auto& thread : threads)
-        thread.join();
-    EXPECT_EQ(failures.load(), 0);
+    std::vector<Station*> stations;
+    for (auto& sender : senders)
+        stations.push_back(sender.get());
+    EXPECT_EQ(SendAllAtOnce(stations, "HOST0", kMessages, 20, textOf), 0);
     ASSERT_TRUE(WaitUntil([&] { return receiver.inbox.Count() == kSenders * kMessages; }));
-    std::map<std::string, int> seen;
-    for (const CMsg& msg : receiver.inbox.messages)
-        ++seen[msg.text];
-    for (int i = 0; i < kSenders; ++i)
-        for (int m = 0; m < kMessages; ++m)
-            EXPECT_EQ(seen[textOf(i, m)], 1);
+    EXPECT_TRUE(EachDeliveredOnce(receiver.inbox, kSenders, kMessages, textOf));
 }
 
 }  // namespace

@@ -203,47 +203,17 @@ TEST_F(SmbClientTest, TwentySendersAtOnceAreEachDeliveredExactlyOnce)
     for (auto& sender : senders)
         ASSERT_TRUE(sender->WaitReady());
 
-    std::atomic<int> failures{0};
-    std::vector<std::thread> threads;
-    for (int i = 0; i < kSenders; ++i)
-        threads.emplace_back([&, i] {
-            for (int m = 0; m < kMessages; ++m) {
-                // Every other message is long enough to go as several blocks.
-                const std::string body = "sender " + std::to_string(i) + " message " + std::to_string(m);
-                const std::string text = m % 2 == 0 ? body : body + std::string(300, '.') + body;
-                for (int attempt = 0;; ++attempt) {
-                    try {
-                        senders[static_cast<std::size_t>(i)]->Client().Send(Personal("HOSTR", text));
-                        break;
-                    } catch (const PlAddrNotFoundErr&) {
-                        // The receiver serves one session at a time; a caller that
-                        // found it busy tries again, as a user would.
-                        if (attempt == 200) {
-                            ++failures;
-                            break;
-                        }
-                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                    } catch (const PlNetworkErr&) {
-                        ++failures;
-                        break;
-                    }
-                }
-            }
-        });
-    for (auto& thread : threads)
-        thread.join();
-    EXPECT_EQ(failures.load(), 0);
+    // Every other message is long enough to go as several blocks.
+    auto textOf = [](int sender, int message) {
+        const std::string body = "sender " + std::to_string(sender) + " message " + std::to_string(message);
+        return message % 2 == 0 ? body : body + std::string(300, '.') + body;
+    };
+    std::vector<Station*> stations;
+    for (auto& sender : senders)
+        stations.push_back(sender.get());
+    EXPECT_EQ(SendAllAtOnce(stations, "HOSTR", kMessages, 200, textOf), 0);
     ASSERT_TRUE(WaitUntil([&] { return receiver.inbox.Count() == kSenders * kMessages; }));
-    std::map<std::string, int> seen;
-    for (const CMsg& msg : receiver.inbox.messages)
-        ++seen[msg.text];
-    for (int i = 0; i < kSenders; ++i)
-        for (int m = 0; m < kMessages; ++m) {
-            const std::string body = "sender " + std::to_string(i) + " message " + std::to_string(m);
-            const std::string text = m % 2 == 0 ? body : body + std::string(300, '.') + body;
-            EXPECT_EQ(seen[text], 1) << text;
-        }
-    EXPECT_TRUE(WaitUntil([&] { return lan.OpenSessions() == 0; }));
+    EXPECT_TRUE(EachDeliveredOnce(receiver.inbox, kSenders, kMessages, textOf));
 }
 
 }  // namespace
