@@ -14,6 +14,17 @@ constexpr std::uint64_t kWakeKey = 0;
 constexpr int kMaxEvents = 64;
 constexpr int kLongestWaitMs = 1000;
 
+thread_local int insideLoopCode = 0;
+
+// Marks the current thread as running loop code while it lives.
+class InsideGuard {
+public:
+    InsideGuard() { ++insideLoopCode; }
+    ~InsideGuard() { --insideLoopCode; }
+    InsideGuard(const InsideGuard&) = delete;
+    InsideGuard& operator=(const InsideGuard&) = delete;
+};
+
 class SystemClock final : public PlNetbiosClock {
 public:
     TimePoint Now() const override { return std::chrono::steady_clock::now(); }
@@ -47,7 +58,7 @@ void NbEventLoop::Start()
 {
     stop_ = false;
     thread_ = std::thread([this] {
-        threadId_ = std::this_thread::get_id();
+        const InsideGuard inside;
         Run();
     });
 }
@@ -59,7 +70,22 @@ void NbEventLoop::Stop()
     stop_ = true;
     Wake();
     thread_.join();
-    threadId_ = std::thread::id();
+}
+
+bool NbEventLoop::InsideLoopCode()
+{
+    return insideLoopCode > 0;
+}
+
+void NbEventLoop::RunExclusive(const std::function<void()>& work)
+{
+    std::lock_guard lock(stateMutex_);
+    const InsideGuard inside;
+    RunTasks();
+    work();
+    // A timer due before the loop's own wake-up needs the loop awake.
+    if (!timers_.empty() && timers_.begin()->first.first < sleepUntil_)
+        Wake();
 }
 
 void NbEventLoop::Watch(int fd, std::uint32_t events, FdHandler handler)
@@ -162,7 +188,15 @@ void NbEventLoop::Run()
 {
     epoll_event events[kMaxEvents];
     while (!stop_) {
-        const int count = epoll_wait(epoll_.Get(), events, kMaxEvents, WaitMilliseconds());
+        int wait = 0;
+        {
+            std::lock_guard lock(stateMutex_);
+            wait = WaitMilliseconds();
+            sleepUntil_ = clock_->Now() + std::chrono::milliseconds(wait);
+        }
+        const int count = epoll_wait(epoll_.Get(), events, kMaxEvents, wait);
+        std::lock_guard lock(stateMutex_);
+        sleepUntil_ = PlNetbiosClock::TimePoint::min();
         for (int i = 0; i < count; ++i) {
             const std::uint64_t key = events[i].data.u64;
             if (key == kWakeKey) {
@@ -179,6 +213,7 @@ void NbEventLoop::Run()
         RunTasks();
         RunTimers();
     }
+    std::lock_guard lock(stateMutex_);
     RunTasks();
 }
 

@@ -1,8 +1,12 @@
 #pragma once
 // NbEventLoop: the provider's single thread of work. It waits with epoll for
 // its sockets, runs timers read from the provider's clock and runs tasks that
-// other threads post. Everything but Post and Wake must be called on the loop's
-// own thread.
+// other threads post. The provider's state is guarded by one mutex that the
+// loop holds whenever it is not waiting; RunExclusive lets another thread run
+// a request under that mutex (after the tasks posted before it), so that a
+// request that can finish at once costs no thread switch. Watch, Modify,
+// Unwatch, After and CancelTimer must be called with the state held (from
+// loop code or inside RunExclusive); Post and Wake from anywhere.
 
 #include "platform/netbios/nb_clock.h"
 #include "platform/netbios/nb_fd.h"
@@ -33,7 +37,13 @@ public:
     // Starts and stops the thread. Stop runs every task already posted first.
     void Start();
     void Stop();
-    bool OnLoopThread() const { return std::this_thread::get_id() == threadId_.load(); }
+    // True on a thread that runs loop code now (the loop's thread, or code
+    // inside RunExclusive): it must not wait for the loop.
+    static bool InsideLoopCode();
+
+    // Runs `work` with the state held, after every task posted before; from
+    // any thread that is not inside loop code.
+    void RunExclusive(const std::function<void()>& work);
 
     void Watch(int fd, std::uint32_t events, FdHandler handler);
     void Modify(int fd, std::uint32_t events);
@@ -59,8 +69,9 @@ private:
     UniqueFd epoll_;
     UniqueFd wake_;
     std::thread thread_;
-    std::atomic<std::thread::id> threadId_{};
     std::atomic<bool> stop_{false};
+    std::mutex stateMutex_;
+    PlNetbiosClock::TimePoint sleepUntil_{};  // when the waiting loop wakes by itself
 
     std::mutex tasksMutex_;
     std::vector<Task> tasks_;

@@ -59,18 +59,17 @@ void NbLana::SendDatagram(NCB* ncb, Serial serial, bool broadcast)
 
 void NbLana::ReceiveDatagram(NCB* ncb, Serial serial, bool broadcast)
 {
-    if (broadcast) {
-        broadcastReceives_.push_back(serial);
-        return;
+    LocalName* entry = nullptr;
+    if (!broadcast && ncb->ncb_num != kAnyName) {
+        entry = FindNameByNum(ncb->ncb_num);
+        if (entry == nullptr || entry->state != NameState::Registered)
+            return Complete(serial, NRC_ILLNN);
     }
-    if (ncb->ncb_num == kAnyName) {
-        anyDatagramReceives_.push_back(serial);
-        return;
-    }
-    LocalName* entry = FindNameByNum(ncb->ncb_num);
-    if (entry == nullptr || entry->state != NameState::Registered)
-        return Complete(serial, NRC_ILLNN);
-    entry->datagramReceives.push_back(serial);
+    std::deque<Serial>& queue = broadcast ? broadcastReceives_ : entry == nullptr ? anyDatagramReceives_
+                                                                                   : entry->datagramReceives;
+    // Receives cancelled while nothing arrived leave with the next one.
+    std::erase_if(queue, [this](Serial pending) { return requests_.Find(pending) == nullptr; });
+    queue.push_back(serial);
 }
 
 void NbLana::OnDatagramSocket(int fd)

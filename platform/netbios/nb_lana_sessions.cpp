@@ -54,6 +54,7 @@ void NbLana::Listen(NCB* ncb, Serial serial)
     LocalName* entry = FindName(ncb->ncb_name, true);
     if (entry == nullptr)
         return Complete(serial, NRC_NOWILD);
+    std::erase_if(entry->listens, [this](const PendingListen& l) { return requests_.Find(l.serial) == nullptr; });
     PendingListen listen{serial, {}, ncb->ncb_callname[0] == '*'};
     std::memcpy(listen.caller.data(), ncb->ncb_callname, NCBNAMSZ);
     entry->listens.push_back(listen);
@@ -219,6 +220,7 @@ void NbLana::Receive(NCB* ncb, Serial serial)
     if (it == sessions_.end())
         return Complete(serial, NRC_SNUMOUT);
     Session& session = *it->second;
+    std::erase_if(session.receives, [this](Serial pending) { return requests_.Find(pending) == nullptr; });
     session.receives.push_back(serial);
     if (session.rto != 0) {
         session.timeouts[serial] = loop_.After(HalfSeconds(session.rto), [this, lsn = session.lsn, serial] {

@@ -1,5 +1,6 @@
 #include "platform/netbios/nb_name_codec.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace pl::nb {
@@ -99,6 +100,8 @@ bool DecodeName(std::span<const std::uint8_t> packet, std::size_t& offset, NbNam
                 return false;
             first = false;
         } else {
+            if (std::find(label.begin(), label.end(), '.') != label.end())
+                return false;  // a dot inside a scope label could not be told from a label boundary
             if (!scope.empty())
                 scope += '.';
             scope.append(label.begin(), label.end());

@@ -45,6 +45,7 @@ struct NbnsQuestion {
     NbName name;
     std::uint16_t type = kTypeNb;
     std::uint16_t cls = kClassIn;
+    bool operator==(const NbnsQuestion&) const = default;
 };
 
 struct NbnsRecord {

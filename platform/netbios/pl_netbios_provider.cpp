@@ -46,31 +46,32 @@ PlNetbiosProvider::~PlNetbiosProvider()
 
 void PlNetbiosProvider::RunOnLoop(const std::function<void()>& task)
 {
-    PlEvent done;
-    loop_->Post([&task, &done] {
-        task();
-        done.Set();
-    });
-    done.Wait(PlEvent::kInfinite);
+    loop_->RunExclusive(task);
 }
 
 std::uint8_t PlNetbiosProvider::Netbios(NCB* ncb)
 {
     if (ncb == nullptr)
         return NRC_SYSTEM;
-    ncb->ncb_retcode = NRC_PENDING;
-    ncb->ncb_cmd_cplt = NRC_PENDING;
-    if ((ncb->ncb_command & ASYNCH) != 0) {
+    const bool async = (ncb->ncb_command & ASYNCH) != 0;
+    if (NbEventLoop::InsideLoopCode()) {
+        // A completion routine: it may only queue work; waiting for the
+        // provider it runs in would wait forever.
+        if (!async) {
+            ncb->ncb_retcode = ncb->ncb_cmd_cplt = NRC_SYSTEM;
+            return NRC_SYSTEM;
+        }
+        ncb->ncb_retcode = ncb->ncb_cmd_cplt = NRC_PENDING;
         loop_->Post([this, ncb] { Start(ncb, nullptr); });
         return NRC_GOODRET;
     }
-    if (loop_->OnLoopThread()) {
-        // A completion routine waiting for the thread it runs on would wait forever.
-        ncb->ncb_retcode = ncb->ncb_cmd_cplt = NRC_SYSTEM;
-        return NRC_SYSTEM;
+    ncb->ncb_retcode = ncb->ncb_cmd_cplt = NRC_PENDING;
+    if (async) {
+        loop_->RunExclusive([this, ncb] { Start(ncb, nullptr); });
+        return NRC_GOODRET;
     }
     PlEvent done;
-    loop_->Post([this, ncb, &done] { Start(ncb, &done); });
+    loop_->RunExclusive([this, ncb, &done] { Start(ncb, &done); });
     done.Wait(PlEvent::kInfinite);
     return ncb->ncb_retcode;
 }
@@ -123,7 +124,7 @@ std::uint8_t PlNetbiosProvider::NodeStatusByAddress(std::uint8_t lana, std::uint
     ncb.ncb_length = static_cast<std::uint16_t>(std::min<std::size_t>(buffer.size(), 0xFFFF));
     ncb.ncb_retcode = ncb.ncb_cmd_cplt = NRC_PENDING;
     PlEvent done;
-    loop_->Post([this, &ncb, &done, address, lana] {
+    loop_->RunExclusive([this, &ncb, &done, address, lana] {
         const auto serial = requests_->Begin(&ncb, &done);
         if (lana >= lanas_.size())
             return requests_->Complete(serial, NRC_BRIDGE);

@@ -54,6 +54,12 @@ TEST(NetbiosNameCodec, RejectsBadLabelsPointersAndLoops)
     offset = 0;
     EXPECT_FALSE(DecodeName(truncated, offset, out, false));
 
+    // A dot inside a scope label would re-encode as two labels.
+    std::vector<std::uint8_t> dotted(name.begin(), name.end() - 1);
+    dotted.insert(dotted.end(), {3, 'a', '.', 'b', 0});
+    offset = 0;
+    EXPECT_FALSE(DecodeName(dotted, offset, out, false));
+
     // A pointer back to the name decodes; a pointer to itself or forward does not.
     std::vector<std::uint8_t> packet = name;
     packet.push_back(0xC0);

@@ -20,6 +20,7 @@ std::unique_ptr<AsyncNcb> StartDatagramReceive(PlNetbiosProvider& host, std::uin
     receive->ncb.ncb_length = static_cast<std::uint16_t>(size);
     receive->ncb.ncb_event = &receive->event;
     host.Netbios(&receive->ncb);
+    Barrier(host);
     return receive;
 }
 

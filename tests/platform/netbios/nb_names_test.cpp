@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 
 namespace pl::nb::test {
@@ -168,6 +169,44 @@ TEST(NetbiosProviderNames, PendingAdapterStatusCanBeCancelled)
     EXPECT_EQ(Cancel(lan.Host(0), &status.ncb), NRC_GOODRET);
     EXPECT_EQ(status.Wait(), NRC_CMDCAN);
     EXPECT_EQ(Cancel(lan.Host(0), &status.ncb), NRC_CANOCCR) << "nothing left to cancel";
+}
+
+// A clock that moves only when the test moves it.
+class FakeClock final : public PlNetbiosClock {
+public:
+    TimePoint Now() const override { return TimePoint(std::chrono::nanoseconds(now_.load())); }
+    void Advance(std::chrono::milliseconds step) { now_ += std::chrono::nanoseconds(step).count(); }
+
+private:
+    std::atomic<std::int64_t> now_{std::chrono::nanoseconds(std::chrono::hours(1)).count()};
+};
+
+TEST(NetbiosProviderClock, RegistrationAndCacheLifetimeFollowTheProvidersClock)
+{
+    const auto clock = std::make_shared<FakeClock>();
+    PlNetbiosProvider alice(TestLan::MakeConfig(0, 2), clock);
+    PlNetbiosProvider bob(TestLan::MakeConfig(1, 2), clock);
+
+    AsyncNcb add;
+    add.ncb.ncb_command = NCBADDNAME | ASYNCH;
+    SetName(add.ncb.ncb_name, "ALICE", 0x00);
+    add.ncb.ncb_event = &add.event;
+    ASSERT_EQ(alice.Netbios(&add.ncb), NRC_GOODRET);
+    EXPECT_EQ(add.Wait(300), NRC_PENDING) << "no time passed for the provider";
+    for (int step = 0; step < 40 && add.Wait(50) == NRC_PENDING; ++step) {
+        clock->Advance(std::chrono::milliseconds(250));
+        alice.Wake();
+    }
+    ASSERT_EQ(add.Wait(0), NRC_GOODRET);
+
+    std::vector<std::uint8_t> status;
+    ASSERT_EQ(AdapterStatus(bob, "ALICE", 0x00, status), NRC_GOODRET);
+    ASSERT_EQ(bob.CachedNames(0).size(), 1u);
+    EXPECT_EQ(bob.CachedNames(0).front().remaining, std::chrono::seconds(600));
+    clock->Advance(std::chrono::seconds(599));
+    EXPECT_EQ(bob.CachedNames(0).front().remaining, std::chrono::seconds(1));
+    clock->Advance(std::chrono::seconds(2));
+    EXPECT_TRUE(bob.CachedNames(0).empty()) << "expired";
 }
 
 }  // namespace

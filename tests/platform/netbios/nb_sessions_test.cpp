@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <numeric>
 
@@ -87,6 +89,7 @@ TEST_F(NetbiosSessions, HangUpEndsTheSessionForThePeer)
     pending.ncb.ncb_length = 64;
     pending.ncb.ncb_event = &pending.event;
     lan.Host(1).Netbios(&pending.ncb);
+    Barrier(lan.Host(1));
     ASSERT_EQ(HangUp(lan.Host(0), a), NRC_GOODRET);
     EXPECT_EQ(pending.Wait(), NRC_SCLOSED);
     std::vector<std::uint8_t> got;
@@ -150,6 +153,37 @@ TEST_F(NetbiosSessions, SessionTableLimitAnswersInsufficientResources)
     EXPECT_EQ(second->Wait(100), NRC_PENDING);
     EXPECT_EQ(Cancel(lan.Host(1), &second->ncb), NRC_GOODRET);
     EXPECT_EQ(second->Wait(), NRC_CMDCAN);
+}
+
+// The messenger's timed submission: one NCB submitted asynchronously again and
+// again while it ends with "no answer", then cancelled when the limit passes.
+TEST_F(NetbiosSessions, TimedSubmissionOfACallToAnAbsentName)
+{
+    AsyncNcb call;
+    SetName(call.ncb.ncb_name, "CALLER", 0x03);
+    SetName(call.ncb.ncb_callname, "NOBODY", 0x03);
+    call.ncb.ncb_event = &call.event;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(2000);
+    int submissions = 0;
+    std::uint8_t last = NRC_PENDING;
+    while (std::chrono::steady_clock::now() < limit && submissions < 101) {
+        call.event.ResetEvent();
+        call.ncb.ncb_command = NCBCALL | ASYNCH;
+        ASSERT_EQ(lan.Host(0).Netbios(&call.ncb), NRC_GOODRET);
+        ++submissions;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit - std::chrono::steady_clock::now());
+        if (!call.event.Wait(static_cast<int>(std::max<std::int64_t>(left.count(), 0))))
+            break;
+        last = call.ncb.ncb_retcode;
+        if (last != NRC_NOCALL)
+            break;
+    }
+    const std::uint8_t cancel = Cancel(lan.Host(0), &call.ncb);
+    EXPECT_TRUE(cancel == NRC_GOODRET || cancel == NRC_CANOCCR);
+    call.event.Wait(5000);
+    EXPECT_EQ(last, NRC_NOCALL);
+    EXPECT_GE(submissions, 1);
+    EXPECT_LE(submissions, 4) << "each submission waits for the whole name query";
 }
 
 TEST_F(NetbiosSessions, ProviderShutdownCompletesPendingNcbs)

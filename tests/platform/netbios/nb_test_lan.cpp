@@ -75,6 +75,16 @@ std::uint8_t DeleteName(PlNetbiosProvider& host, const std::string& name, std::u
     return host.Netbios(&ncb);
 }
 
+void Barrier(PlNetbiosProvider& host)
+{
+    LANA_ENUM lanas{};
+    NCB ncb{};
+    ncb.ncb_command = NCBENUM;
+    ncb.ncb_buffer = reinterpret_cast<std::uint8_t*>(&lanas);
+    ncb.ncb_length = sizeof lanas;
+    host.Netbios(&ncb);
+}
+
 std::uint8_t AsyncNcb::Wait(int ms)
 {
     if (!event.Wait(ms))
@@ -95,6 +105,7 @@ std::unique_ptr<AsyncNcb> StartListen(PlNetbiosProvider& host, const std::string
     }
     listen->ncb.ncb_event = &listen->event;
     host.Netbios(&listen->ncb);
+    Barrier(host);
     return listen;
 }
 

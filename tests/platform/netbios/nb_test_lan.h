@@ -36,6 +36,10 @@ std::uint8_t AddName(PlNetbiosProvider& host, const std::string& name, std::uint
                      bool group = false, std::uint8_t* num = nullptr);
 std::uint8_t DeleteName(PlNetbiosProvider& host, const std::string& name, std::uint8_t suffix = 0x03);
 
+// Returns once `host` has taken every NCB submitted before (a synchronous
+// NCB runs after them): an asynchronous listen or receive is then in place.
+void Barrier(PlNetbiosProvider& host);
+
 // An asynchronous NCB with its own event.
 struct AsyncNcb {
     NCB ncb{};
