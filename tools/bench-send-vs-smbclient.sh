@@ -7,16 +7,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cli=${1:-build/default/cli/parlino-cli}
 count=${2:-100}
-source tools/lab/lab-lan.sh
-source tools/lab/samba-peer.sh
-lab_require_root
+source tools/samba-peer.sh
+[ "$(id -u)" -eq 0 ] || { echo "needs root to build network namespaces" >&2; exit 1; }
 
-prefix="plb$$"
+id="bsm$$"
 work=$(mktemp -d)
 chmod 755 "$work"
-trap 'samba_stop "$work/samba"; lab_down "$prefix"; rm -rf "$work"' EXIT
-lab_up "$prefix" 2
-samba_start "$prefix" 1 "$work/samba"
+trap 'samba_stop "$work/samba"; sleep 0.5; tools/netbios-lab.sh down "$id"; rm -rf "$work"' EXIT
+net=$(tools/netbios-lab.sh up "$id" 2 | awk '/subnet/ {print $2}')
+samba_start "pl-$id-h1" "$work/samba" "169.254.$net.255"
 cat >"$work/ours.conf" <<CONF
 [netbt]
 interfaces = lan0
@@ -30,13 +29,13 @@ now() { date +%s%N; }
 run_ours()
 {
     for i in $(seq "$count"); do
-        ip netns exec "$prefix-2" env PARLINO_NETBT_CONF="$work/ours.conf" "$cli" send SAMBAPEER "$text $i"
+        ip netns exec "pl-$id-h2" env PARLINO_NETBT_CONF="$work/ours.conf" "$cli" send SAMBAPEER "$text $i"
     done
 }
 run_smbclient()
 {
     for i in $(seq "$count"); do
-        printf '%s' "$text $i" | ip netns exec "$prefix-2" smbclient -s "$work/samba/client.conf" -M SAMBAPEER -N \
+        printf '%s' "$text $i" | ip netns exec "pl-$id-h2" smbclient -s "$work/samba/client.conf" -M SAMBAPEER -N \
             >/dev/null 2>&1
     done
 }

@@ -6,12 +6,16 @@
 # Skips (status 77) without root or network namespaces.
 set -euo pipefail
 cli=$1
-here=$(cd "$(dirname "$0")/../../tools/lab" && pwd)
-source "$here/lab-lan.sh"
-source "$here/samba-peer.sh"
-lab_require_root
+tools=$(cd "$(dirname "$0")/../../tools" && pwd)
+lab=$tools/netbios-lab.sh
+source "$tools/samba-peer.sh"
+skip() { echo "SKIPPED: $*"; exit 77; }
+[ "$(id -u)" -eq 0 ] || skip "needs root to build network namespaces"
+for tool in ip nmbd smbd smbclient nmblookup python3; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (tools/bootstrap.sh installs it)"
+done
 
-prefix="plm$$"
+id="msg$$"
 work=$(mktemp -d)
 chmod 755 "$work"
 listener=""
@@ -19,22 +23,26 @@ cleanup()
 {
     [ -n "$listener" ] && kill "$listener" 2>/dev/null
     samba_stop "$work/samba"
-    lab_down "$prefix"
+    sleep 0.5
+    "$lab" down "$id"
+    ip netns del "pl-$id-void" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "interop: $*"; }
 
-lab_up "$prefix" 3
+net=$("$lab" up "$id" 3 | awk '/subnet/ {print $2}') || skip "cannot create network namespaces here"
+broadcast=169.254.$net.255
+h1=pl-$id-h1 h2=pl-$id-h2 h3=pl-$id-h3
 # Host 3 also has an adapter that reaches nobody, listed first.
-ip netns add "$prefix-void"
-ip -n "$prefix-3" link add dead0 type veth peer name void0 netns "$prefix-void"
-ip -n "$prefix-3" addr add 169.254.99.3/24 brd 169.254.99.255 dev dead0
-ip -n "$prefix-3" link set dead0 up
-ip -n "$prefix-void" link set void0 up
+ip netns add "pl-$id-void"
+ip -n "$h3" link add dead0 type veth peer name void0 netns "pl-$id-void"
+ip -n "$h3" addr add 169.254.99.3/24 brd + dev dead0
+ip -n "$h3" link set dead0 up
+ip -n "pl-$id-void" link set void0 up
 
-samba_start "$prefix" 1 "$work/samba"
+samba_start "$h1" "$work/samba" "$broadcast"
 client_conf=$(samba_client_conf "$work/samba")
 
 ours_conf()
@@ -53,11 +61,11 @@ conf3=$(ours_conf SENDHOST "dead0, lan0")
 conf3single=$(ours_conf SENDONE lan0)
 
 # Started without a shell function in between, so that $! is listen itself.
-ip netns exec "$prefix-2" env PARLINO_NETBT_CONF="$conf2" PARLINO_USERNAME=bob "$cli" listen --json \
+ip netns exec "$h2" env PARLINO_NETBT_CONF="$conf2" PARLINO_USERNAME=bob "$cli" listen --json \
     >"$work/received.json" 2>"$work/listen.err" &
 listener=$!
 for _ in $(seq 100); do
-    lab_exec "$prefix" 3 nmblookup -s "$client_conf" -B 169.254.77.255 'BOB#03' 2>/dev/null | grep -q 'BOB<03>' && break
+    ip netns exec "$h3" nmblookup -s "$client_conf" -B "$broadcast" 'BOB#03' 2>/dev/null | grep -q 'BOB<03>' && break
     sleep 0.1
 done
 
@@ -65,7 +73,7 @@ smbclient_to() # NAME TEXT [extra smbclient options]
 {
     local name=$1 text=$2
     shift 2
-    printf '%s' "$text" | lab_exec "$prefix" 3 smbclient -s "$client_conf" -M "$name" -N -U tester "$@" \
+    printf '%s' "$text" | ip netns exec "$h3" smbclient -s "$client_conf" -M "$name" -N -U tester "$@" \
         >"$work/smbclient.out" 2>&1 || fail "smbclient -M $name: $(cat "$work/smbclient.out")"
     grep -q 'cli_message returned' "$work/smbclient.out" && fail "smbclient -M $name: $(cat "$work/smbclient.out")"
     return 0
@@ -74,7 +82,7 @@ ours_send() # CONF ARGS...
 {
     local conf=$1
     shift
-    lab_exec "$prefix" 3 env PARLINO_NETBT_CONF="$conf" PARLINO_USERNAME=alice "$cli" send "$@"
+    ip netns exec "$h3" env PARLINO_NETBT_CONF="$conf" PARLINO_USERNAME=alice "$cli" send "$@"
 }
 
 long200=$(printf 'a%.0s' $(seq 200))
@@ -141,7 +149,7 @@ PY
 note "smbd without SMB1 breaks the session: Message transmission error"
 samba_stop "$work/samba"
 sleep 0.5
-samba_start "$prefix" 1 "$work/samba" SMB2_02
+samba_start "$h1" "$work/samba" "$broadcast" SMB2_02
 set +e
 out=$(ours_send "$conf3single" SAMBAPEER "refused" 2>&1); status=$?
 set -e

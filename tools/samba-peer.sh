@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# A Samba peer (nmbd and smbd) inside one host of the lab LAN, with a private
-# configuration bound to that host's lab interface only and every state
-# folder under DIR. Source after lab-lan.sh:
-#   samba_start PREFIX HOST DIR [MIN_PROTOCOL]   starts nmbd and smbd as SAMBAPEER / LABGROUP;
-#                                                received messages are appended to DIR/messages.txt
+# A Samba peer (nmbd and smbd) inside one host of a lab LAN (tools/netbios-lab.sh),
+# with a private configuration bound to that host's lab interface only and
+# every state folder under DIR. Source this file, then:
+#   samba_start NAMESPACE DIR BROADCAST [MIN_PROTOCOL]
+#                           starts nmbd and smbd as SAMBAPEER of LABGROUP (server min
+#                           protocol NT1 unless given) and waits until nmbd answers a
+#                           broadcast query; received messages are appended to
+#                           DIR/messages.txt as "@@BEGIN from=F to=T", the text, "@@END"
 #   samba_stop DIR
-#   samba_client_conf DIR                        the client configuration for smbclient/nmblookup
+#   samba_client_conf DIR   the client configuration for smbclient and nmblookup
 
 samba_client_conf() { echo "$1/client.conf"; }
 
@@ -64,16 +67,16 @@ CONF
 
 samba_start()
 {
-    local prefix=$1 host=$2 dir=$3 protocol=${4:-NT1}
+    local ns=$1 dir=$2 broadcast=$3 protocol=${4:-NT1}
     samba_write_conf "$dir" "$protocol"
-    lab_exec "$prefix" "$host" nmbd -D -s "$dir/smb.conf"
-    lab_exec "$prefix" "$host" smbd -D -s "$dir/smb.conf"
+    ip netns exec "$ns" nmbd -D -s "$dir/smb.conf"
+    ip netns exec "$ns" smbd -D -s "$dir/smb.conf"
     # nmbd answers broadcast queries for its names once their registration is
     # over (some seconds after start).
     local _
     for _ in $(seq 150); do
-        lab_exec "$prefix" "$host" ss -ltn 2>/dev/null | grep -q ':139 ' &&
-            lab_exec "$prefix" "$host" nmblookup -s "$dir/client.conf" -B "$LAB_NET.255" 'SAMBAPEER#03' \
+        ip netns exec "$ns" ss -ltn 2>/dev/null | grep -q ':139 ' &&
+            ip netns exec "$ns" nmblookup -s "$dir/client.conf" -B "$broadcast" 'SAMBAPEER#03' \
                 2>/dev/null | grep -q 'SAMBAPEER<03>' && return 0
         sleep 0.2
     done
