@@ -9,6 +9,8 @@ namespace {
 
 constexpr std::array kCommands = {
     Command{"nbtstat", &NbtstatCommand, "NetBIOS over TCP/IP names and name tables"},
+    Command{"send", &SendCommand, "send a personal message"},
+    Command{"listen", &ListenCommand, "receive messages and print them"},
 };
 
 int Usage()

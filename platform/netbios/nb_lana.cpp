@@ -92,10 +92,30 @@ void NbLana::SendDatagramTo(const std::vector<std::uint8_t>& bytes, std::uint32_
     SendUdp(datagramSocket_.Get(), bytes, address, settings_.datagramPort);
 }
 
+// A query-only provider also places calls: its names are local calling names
+// that are never registered on the network, so a tool can send messages beside
+// a running messenger that holds the same names.
+bool NbLana::ServedWhenQueryOnly(std::uint8_t command)
+{
+    switch (command) {
+    case NCBASTAT:
+    case NCBRESET:
+    case NCBADDNAME:
+    case NCBDELNAME:
+    case NCBCALL:
+    case NCBSEND:
+    case NCBRECV:
+    case NCBHANGUP:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void NbLana::Execute(NCB* ncb, Serial serial)
 {
     const std::uint8_t command = ncb->ncb_command & ~ASYNCH;
-    if (settings_.queryOnly && command != NCBASTAT && command != NCBRESET)
+    if (settings_.queryOnly && !ServedWhenQueryOnly(command))
         return Complete(serial, NRC_ILLCMD);
     switch (command) {
     case NCBRESET: return Reset(ncb, serial);

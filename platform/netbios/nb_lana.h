@@ -59,6 +59,7 @@ public:
     std::uint8_t Number() const { return number_; }
 
     // Runs one NCB command addressed to this adapter.
+    static bool ServedWhenQueryOnly(std::uint8_t command);
     void Execute(NCB* ncb, Serial serial);
     // Adapter status of whoever owns `address`, without resolving a name.
     void NodeStatusByAddress(std::uint32_t address, NCB* ncb, Serial serial);

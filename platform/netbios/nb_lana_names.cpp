@@ -104,6 +104,11 @@ void NbLana::AddName(NCB* ncb, Serial serial, bool group)
     entry.triesLeft = kTries;
     entry.viaWins = settings_.winsServer.has_value();
     names_.push_back(std::move(entry));
+    if (settings_.queryOnly) {  // a local calling name only
+        names_.back().state = NameState::Registered;
+        ncb->ncb_num = num;
+        return Complete(serial, NRC_GOODRET);
+    }
     SendRegistration(names_.back());
 }
 
@@ -159,7 +164,7 @@ void NbLana::DeleteName(NCB* ncb, Serial serial)
     const bool busy = std::any_of(sessions_.begin(), sessions_.end(),
                                   [num](const auto& s) { return s.second->nameNum == num && !s.second->closed; });
     if (!busy) {
-        RemoveName(num, entry->state == NameState::Registered);
+        RemoveName(num, entry->state == NameState::Registered && !settings_.queryOnly);
         return Complete(serial, NRC_GOODRET);
     }
     // The name goes when its last session ends; meanwhile it is not in use.

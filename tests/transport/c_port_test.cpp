@@ -1,5 +1,7 @@
 #include "transport/core/c_port.h"
 
+#include "test_wait.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -66,18 +68,6 @@ public:
     std::string lastPeer;
 };
 
-template <typename Predicate>
-bool WaitFor(Predicate predicate, std::chrono::milliseconds limit)
-{
-    const auto deadline = Clock::now() + limit;
-    while (!predicate()) {
-        if (Clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
 TEST(CPort, ConstructionSetsTheDocumentedDefaults)
 {
     FakePort port(0, CPort::kOpenRetryMs);
@@ -96,7 +86,7 @@ TEST(CPort, AFailingOpenIsRetriedEveryPeriodAndStopEndsTheWaitAtOnce)
     constexpr int kRetryMs = 150;
     FakePort port(1000, kRetryMs);
     port.Start();
-    ASSERT_TRUE(WaitFor([&] { return port.OpenTimes().size() >= 3; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(WaitUntil([&] { return port.OpenTimes().size() >= 3; }, std::chrono::seconds(10)));
     const auto stopStart = Clock::now();
     port.Stop();
     EXPECT_LT(Clock::now() - stopStart, std::chrono::milliseconds(kRetryMs * 4));
@@ -111,7 +101,7 @@ TEST(CPort, TheDefaultRetryPeriodIsThreeSecondsAndStopEndsItWithinOneWait)
 {
     FakePort port(1000, CPort::kOpenRetryMs);
     port.Start();
-    ASSERT_TRUE(WaitFor([&] { return !port.OpenTimes().empty(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(WaitUntil([&] { return !port.OpenTimes().empty(); }, std::chrono::seconds(10)));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(port.OpenTimes().size(), 1u);  // the second try waits 3 s
     const auto stopStart = Clock::now();
@@ -127,10 +117,10 @@ TEST(CPort, AcceptedConnectionsAreHandedOverOneAtATime)
     port.SetAcceptFunction(&onAccept);
     port.SetIdentity("ALICE");
     port.Start();
-    ASSERT_TRUE(WaitFor([&] { return port.IsOpen(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(WaitUntil([&] { return port.IsOpen(); }, std::chrono::seconds(10)));
     for (int i = 1; i <= 3; ++i) {
         port.callers_.Set();
-        ASSERT_TRUE(WaitFor([&] { return client.accepted.load() == i; }, std::chrono::seconds(10)));
+        ASSERT_TRUE(WaitUntil([&] { return client.accepted.load() == i; }, std::chrono::seconds(10)));
     }
     port.Stop();
     EXPECT_EQ(client.lastPeer, "PEER");

@@ -1,5 +1,7 @@
 #include "transport/core/pl_network.h"
 
+#include "test_wait.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -74,18 +76,6 @@ struct Listener {
     std::atomic<int> calls{0};
 };
 
-template <typename Predicate>
-bool WaitFor(Predicate predicate, std::chrono::milliseconds limit = std::chrono::seconds(10))
-{
-    const auto deadline = Clock::now() + limit;
-    while (!predicate()) {
-        if (Clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
 class PlNetworkTest : public ::testing::Test {
 protected:
     static constexpr int kPeriodMs = 20;
@@ -99,7 +89,7 @@ protected:
     void WaitRefreshes(int n)
     {
         const int target = network.refreshes.load() + n;
-        ASSERT_TRUE(WaitFor([&] { return network.refreshes.load() >= target; }));
+        ASSERT_TRUE(WaitUntil([&] { return network.refreshes.load() >= target; }));
     }
 };
 
@@ -144,7 +134,7 @@ TEST_F(PlNetworkTest, StopEndsTheDefaultFiveSecondWaitPromptly)
 {
     FakeNetwork slow(PlNetwork::kRefreshPeriodMs);
     slow.StartRefresh();
-    ASSERT_TRUE(WaitFor([&] { return slow.refreshes.load() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return slow.refreshes.load() == 1; }));
     const auto start = Clock::now();
     slow.StopRefresh();
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));

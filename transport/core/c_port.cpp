@@ -1,6 +1,7 @@
 #include "transport/core/c_port.h"
 
 #include <algorithm>
+#include <utility>
 
 CPort::CPort(int openRetryMs) : thread_(this, &CPort::ListenLoop), openRetryMs_(openRetryMs) {}
 
@@ -76,6 +77,12 @@ void CPort::RemoveConnection(CConnection& connection)
         removed = std::move(*it);
         connections_.erase(it);
     }
+}
+
+std::vector<std::unique_ptr<CConnection>> CPort::TakeConnections()
+{
+    std::lock_guard lock(connectionsMutex_);
+    return std::exchange(connections_, {});
 }
 
 void CPort::HandOver(CConnection& connection)

@@ -64,6 +64,8 @@ protected:
     CConnection& AddConnection(std::unique_ptr<CConnection> connection);
     // Removes the connection from the list and deletes it (no-op when absent).
     void RemoveConnection(CConnection& connection);
+    // Removes every connection from the list and gives them to the caller.
+    std::vector<std::unique_ptr<CConnection>> TakeConnections();
     // Hands an accepted connection to the accept functor, if one is set.
     void HandOver(CConnection& connection);
     void SetOpen(bool open) { open_ = open; }

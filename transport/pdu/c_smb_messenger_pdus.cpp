@@ -1,6 +1,7 @@
 #include "transport/pdu/c_smb_messenger_pdus.h"
 
 #include "platform/text/pl_codepage.h"
+#include "platform/text/pl_utf8.h"
 #include "transport/pdu/c_pdu_buffer.h"
 
 #include <algorithm>
@@ -30,6 +31,18 @@ void PutBlock(CPduBuffer& scratch, const std::string& ansi)
     scratch.Put(oem.data(), static_cast<int>(oem.size()));
 }
 
+// Message text arrives in the OEM code page, except from senders that fall back
+// to raw UTF-8 when a character does not fit their code page (smbclient -M);
+// a block holding only a zero byte is an empty text.
+std::string DecodeMessageText(std::string_view wire)
+{
+    if (wire == std::string_view("\0", 1))
+        return {};
+    if (pl::utf8::IsNonAsciiUtf8(wire))
+        return std::string(wire);
+    return pl::OemToAnsi(wire);
+}
+
 // Reads the data section by the messenger's rules without ever reaching its end.
 class DataReader {
 public:
@@ -52,7 +65,7 @@ public:
         Skip(2);
         return count;
     }
-    std::string Bytes(std::size_t n) { return pl::OemToAnsi(data_.substr(index_, n)); }
+    std::string Text(std::size_t n) { return DecodeMessageText(data_.substr(index_, n)); }
 
 private:
     std::string_view data_;
@@ -87,7 +100,7 @@ void CSmbPdu_sends::ParseData()
     Destination = reader.String();
     reader.Skip(2);
     const std::uint16_t length = reader.Count();
-    Text = reader.Bytes(length);
+    Text = reader.Text(length);
 }
 
 void CSmbPdu_sendstrt::Reset()
@@ -134,7 +147,7 @@ void CSmbPdu_sendtxt::ParseData()
         return;
     DataReader reader(Data(), 1);
     const std::uint16_t length = reader.Count();
-    Text = reader.Bytes(length);
+    Text = reader.Text(length);
 }
 
 void CSmbPdu_sendend::Reset()

@@ -1,0 +1,148 @@
+// parlino-cli listen: registers messenger names on every adapter and prints
+// every message that arrives, until SIGINT or SIGTERM; then it releases the
+// names and exits.
+
+#include "cli/cli_commands.h"
+#include "cli/json_text.h"
+#include "cli/messenger_session.h"
+
+#include "platform/identity/pl_local_user.h"
+
+#include <csignal>
+#include <ctime>
+#include <iostream>
+#include <mutex>
+#include <optional>
+
+namespace pl::cli {
+
+namespace {
+
+struct ListenOptions {
+    std::vector<std::string> names;
+    bool json = false;
+};
+
+int ListenUsage(const std::string& what)
+{
+    std::ostream& out = what.empty() ? std::cout : std::cerr;
+    if (!what.empty())
+        out << "listen: " << what << "\n";
+    out << "usage: parlino-cli listen [--name NAME]... [--json]\n"
+              << "  registers the computer and user names (or the given names) and prints every\n"
+              << "  received message until interrupted; --json prints one JSON object per line\n";
+    return what.empty() ? kExitOk : kExitUsage;
+}
+
+std::optional<ListenOptions> ParseListenOptions(std::span<const std::string> args, std::string& error)
+{
+    ListenOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            error.clear();
+            return std::nullopt;
+        } else if (args[i] == "--json") {
+            options.json = true;
+        } else if (args[i] == "--name" && i + 1 < args.size()) {
+            options.names.push_back(args[++i]);
+        } else {
+            error = args[i] == "--name" ? "--name needs a name" : "unknown argument \"" + args[i] + "\"";
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+const char* KindText(int kind)
+{
+    return kind == kBroadcastMessage ? "broadcast" : "personal";
+}
+
+// Prints each message as one record, from the listening threads.
+class MessagePrinter {
+public:
+    explicit MessagePrinter(bool json) : json_(json) {}
+
+    void Print(CMsg msg)
+    {
+        std::lock_guard lock(mutex_);
+        if (json_) {
+            std::cout << "{\"kind\":" << msg.kind << ",\"address\":" << JsonString(msg.address)
+                      << ",\"from\":" << JsonString(msg.from) << ",\"to\":" << JsonString(msg.to)
+                      << ",\"text\":" << JsonString(msg.text) << "}" << std::endl;
+            return;
+        }
+        std::cout << Now() << "  " << KindText(msg.kind) << " message from " << msg.from << " to " << msg.to << "\n";
+        std::string line;
+        for (char c : msg.text + "\n") {
+            if (c == '\n') {
+                if (line.ends_with('\r'))
+                    line.pop_back();
+                std::cout << "    " << line << "\n";
+                line.clear();
+            } else {
+                line += c;
+            }
+        }
+        std::cout.flush();
+    }
+
+private:
+    static std::string Now()
+    {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        char text[32];
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+        return text;
+    }
+
+    bool json_;
+    std::mutex mutex_;
+};
+
+}  // namespace
+
+int ListenCommand(std::span<const std::string> args)
+{
+    std::string error;
+    const auto options = ParseListenOptions(args, error);
+    if (!options)
+        return ListenUsage(error);
+
+    // The signals are taken by sigwait below, never by the worker threads.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    MessagePrinter printer(options->json);
+    PlVoidUnaryMemberFunction<MessagePrinter, CMsg> receiver(&printer, &MessagePrinter::Print);
+    std::unique_ptr<MessengerSession> session;
+    try {
+        session = std::make_unique<MessengerSession>(false);
+    } catch (...) {
+        ReportProviderFailure("listen");
+        return kExitFailure;
+    }
+    std::vector<std::string> names = options->names;
+    if (names.empty())
+        names = {session->Provider().ComputerName(), LocalUserName()};
+    session->Start(names, &receiver);
+    if (!options->json)
+        std::cerr << "listening as";
+    for (const std::string& name : names)
+        if (!options->json)
+            std::cerr << " " << name;
+    if (!options->json)
+        std::cerr << "; press Ctrl+C to stop" << std::endl;
+
+    int signal = 0;
+    sigwait(&signals, &signal);
+    session.reset();  // releases the names
+    return kExitOk;
+}
+
+}  // namespace pl::cli

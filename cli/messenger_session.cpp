@@ -1,0 +1,69 @@
+#include "cli/messenger_session.h"
+
+#include "platform/netbios/netbt_config.h"
+#include "platform/netbios/nb_socket.h"
+#include "platform/text/pl_case.h"
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+#include <iostream>
+#include <set>
+#include <thread>
+
+namespace pl::cli {
+
+MessengerSession::MessengerSession(bool queryOnly)
+{
+    const nb::NetbtConfig config = nb::LoadNetbtConfig();
+    provider_ = std::make_unique<nb::PlNetbiosProvider>(config, nb::SystemNetbiosClock(), queryOnly);
+    network_ = std::make_unique<PlNetbiosNetwork>([this](NCB* ncb) { return provider_->Netbios(ncb); });
+}
+
+void MessengerSession::Start(const std::vector<std::string>& names, PlMessagingClient::Receiver* receiver)
+{
+    client_ = std::make_unique<PlSmbMessagingClient>(*network_, names);
+    std::set<std::string> distinct;
+    for (const std::string& name : names)
+        if (!name.empty())
+            distinct.insert(UpperCase(name));
+    expectedNames_ = distinct.size() * provider_->Adapters().size();
+    client_->SetReceiver(receiver);
+    client_->CreateThread();
+    network_->SetListener(client_->ChangeListener());
+    network_->StartRefresh();
+}
+
+MessengerSession::~MessengerSession()
+{
+    network_.reset();
+    client_.reset();
+    provider_.reset();
+}
+
+bool MessengerSession::WaitForNames(int ms)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (client_->OpenNameCount() < expectedNames_) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+void ReportProviderFailure(const char* command)
+{
+    try {
+        throw;
+    } catch (const nb::PlNetbtConfigErr& error) {
+        std::cerr << command << ": " << error.Text() << "\n";
+    } catch (const nb::PlNetbiosSocketErr& error) {
+        std::cerr << command << ": cannot open the NetBIOS ports: " << error.Text()
+                  << " (another NetBIOS service may be running, or the ports need root)\n";
+    } catch (const std::exception& error) {
+        std::cerr << command << ": " << error.what() << "\n";
+    }
+}
+
+}  // namespace pl::cli

@@ -1,0 +1,252 @@
+// The personal client against peers that behave differently from itself:
+// Samba's smbd, senders of raw UTF-8, peers that break sessions.
+
+#include "fake_netbios_lan.h"
+#include "messaging_station.h"
+
+#include "platform/text/pl_codepage.h"
+#include "transport/core/pl_network_err.h"
+#include "transport/messaging/pl_smb_messaging_client.h"
+#include "transport/pdu/c_pdu_buffer.h"
+#include "transport/pdu/c_smb_messenger_pdus.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// A messenger name whose sessions are served by a script instead of the client.
+class ScriptedPeer {
+public:
+    using Script = std::function<void(CConnection&, std::vector<int>& commands)>;
+
+    ScriptedPeer(const PlNetbiosInterface& lana, Script script) : script_(std::move(script)), name_("PEER", 0x03, lana, 10)
+    {
+        name_.SetAcceptFunction(&onAccept_);
+        name_.Start();
+    }
+    bool WaitReady() { return WaitUntil([&] { return name_.IsOpen(); }); }
+    std::vector<int> Commands()
+    {
+        std::lock_guard lock(mutex_);
+        return commands_;
+    }
+
+private:
+    void OnAccept(CConnection* connection, void*)
+    {
+        std::vector<int> commands;
+        try {
+            script_(*connection, commands);
+        } catch (const PlNetworkErr&) {
+        }
+        connection->Close();
+        std::lock_guard lock(mutex_);
+        commands_.insert(commands_.end(), commands.begin(), commands.end());
+    }
+
+    Script script_;
+    std::mutex mutex_;
+    std::vector<int> commands_;
+    PlVoidBinaryMemberFunction<ScriptedPeer, CConnection*, void*> onAccept_{this, &ScriptedPeer::OnAccept};
+    CNetbiosName name_;
+};
+
+// Serves start, text and end; answers the start without a group id and drops a
+// session that begins with a single-block message, as smbd does.
+void SambaLike(CConnection& connection, std::vector<int>& commands)
+{
+    CSmbPdu_sendtxt pdu;
+    connection.Receive(pdu);
+    commands.push_back(pdu.Command);
+    if (pdu.Command != 0xD5)
+        return;  // closed without a reply
+    CSmbPdu_sendstrt startReply;
+    connection.Send(startReply);
+    for (;;) {
+        connection.Receive(pdu);
+        commands.push_back(pdu.Command | (pdu.GroupId() << 8));
+        if (pdu.Command == 0xD7) {
+            CSmbPdu_sendtxt reply;
+            connection.Send(reply);
+            continue;
+        }
+        CSmbPdu_sendend reply;
+        connection.Send(reply);
+        return;
+    }
+}
+
+// A sender written with raw PDUs, for sessions the client itself never sends.
+class RawSender {
+public:
+    RawSender(FakeNetbiosLan& lan, FakeNetbiosLan::HostId host) : lana_(0, lan.Entry(host)), name_("RAW", 0x03, lana_, 10)
+    {
+        name_.Start();
+    }
+    bool WaitReady() { return WaitUntil([&] { return name_.IsOpen(); }); }
+    CConnection& Call(const std::string& to)
+    {
+        CConnection* connection = nullptr;
+        name_.Connect(to, connection);
+        return *connection;
+    }
+    std::size_t Connections() const { return name_.ConnectionCount(); }
+
+private:
+    PlNetbiosInterface lana_;
+    CNetbiosName name_;
+};
+
+class SmbSessionTest : public ::testing::Test {
+protected:
+    void StartClient()
+    {
+        network = std::make_unique<PlNetbiosNetwork>(lan.Entry(hostA), 10);
+        client = std::make_unique<PlSmbMessagingClient>(*network, "HOSTA", "ALICE");
+        client->SetReceiver(&receiver);
+        client->CreateThread();
+        network->SetListener(client->ChangeListener());
+        network->StartRefresh();
+        ASSERT_TRUE(WaitUntil([&] { return client->OpenNameCount() == 2; }));
+    }
+    void TearDown() override
+    {
+        network.reset();
+        client.reset();
+    }
+    CMsg ToPeer(const std::string& text) { return CMsg{kPersonalMessage, "PEER", "ALICE", "PEER", text}; }
+
+    FakeNetbiosLan lan;
+    FakeNetbiosLan::HostId hostA = lan.AddHost({0});
+    FakeNetbiosLan::HostId hostB = lan.AddHost({0});
+    PlNetbiosInterface lanaB{0, lan.Entry(hostB)};
+    Inbox inbox;
+    PlVoidUnaryMemberFunction<Inbox, CMsg> receiver{&inbox, &Inbox::OnMessage};
+    std::unique_ptr<PlNetbiosNetwork> network;
+    std::unique_ptr<PlSmbMessagingClient> client;
+};
+
+TEST_F(SmbSessionTest, AShortMessageRefusedAsSingleBlockIsDeliveredAgainAsMultiBlock)
+{
+    ScriptedPeer samba(lanaB, SambaLike);
+    ASSERT_TRUE(samba.WaitReady());
+    StartClient();
+    EXPECT_NO_THROW(client->Send(ToPeer("hello")));
+    // Single block first, then start, one text block and end with group id 0.
+    ASSERT_TRUE(WaitUntil([&] { return samba.Commands().size() == 4; }));
+    EXPECT_EQ(samba.Commands(), (std::vector<int>{0xD0, 0xD5, 0xD7, 0xD6}));
+    EXPECT_TRUE(WaitUntil([&] { return lan.OpenSessions() == 0; }));
+}
+
+TEST_F(SmbSessionTest, AStartReplyWithoutWordsGivesGroupIdZero)
+{
+    ScriptedPeer samba(lanaB, SambaLike);
+    ASSERT_TRUE(samba.WaitReady());
+    StartClient();
+    client->Send(ToPeer(std::string(300, 'z')));
+    ASSERT_TRUE(WaitUntil([&] { return samba.Commands().size() == 5; }));
+    EXPECT_EQ(samba.Commands(), (std::vector<int>{0xD5, 0xD7, 0xD7, 0xD7, 0xD6}));
+}
+
+TEST_F(SmbSessionTest, APeerThatBreaksTheSessionMidwayGivesTransmissionError)
+{
+    ScriptedPeer breaker(lanaB, [](CConnection& connection, std::vector<int>& commands) {
+        CSmbPdu_sendstrt start;
+        connection.Receive(start);
+        commands.push_back(start.Command);
+        start.Reset();
+        start.SetGroupId(3);
+        connection.Send(start);  // then hangs up before the text arrives
+    });
+    ASSERT_TRUE(breaker.WaitReady());
+    StartClient();
+    EXPECT_THROW(client->Send(ToPeer(std::string(200, 'q'))), PlDataTransmissionErr);
+    EXPECT_TRUE(WaitUntil([&] { return lan.OpenSessions() == 0; }));  // nothing left open
+}
+
+TEST_F(SmbSessionTest, ReceivedEmptyMultiBlockMessageIsDeliveredWithEmptyText)
+{
+    StartClient();
+    RawSender raw(lan, hostB);
+    ASSERT_TRUE(raw.WaitReady());
+    CConnection& connection = raw.Call("HOSTA");
+    CSmbPdu_sendstrt start;
+    start.Originator = "RAW";
+    start.Destination = "HOSTA";
+    connection.Send(start);
+    connection.Receive(start);
+    EXPECT_EQ(start.WordCount, 1);
+    CSmbPdu_sendend end;
+    end.SetGroupId(start.GroupId());
+    connection.Send(end);
+    connection.Receive(end);
+    EXPECT_EQ(end.Command, 0xD6);
+    connection.Close();
+    ASSERT_TRUE(WaitUntil([&] { return inbox.Count() == 1; }));
+    EXPECT_EQ(inbox.messages[0].from, "RAW");
+    EXPECT_EQ(inbox.messages[0].to, "HOSTA");
+    EXPECT_EQ(inbox.messages[0].text, "");
+}
+
+TEST_F(SmbSessionTest, ZeroByteBlocksAreEmptyAndRawUtf8IsTakenAsUtf8)
+{
+    pl::SetOemCodePage("CP850");
+    StartClient();
+    RawSender raw(lan, hostB);
+    ASSERT_TRUE(raw.WaitReady());
+    CConnection& connection = raw.Call("HOSTA");
+    CSmbPdu_sendstrt start;
+    start.Originator = "RAW";
+    start.Destination = "HOSTA";
+    connection.Send(start);
+    connection.Receive(start);
+    // Blocks written byte by byte as other senders write them.
+    const std::string header = std::string("\xFFSMB\xD7", 5) + std::string(27, '\0') + std::string("\x01\x01\x00", 3);
+    auto sendBlock = [&](const std::string& bytes) {
+        CPduBuffer buffer;
+        const std::string count(1, static_cast<char>(bytes.size()));
+        const std::string pdu = header + std::string(1, static_cast<char>(bytes.size() + 3)) + std::string("\x00\x01", 2) +
+                                count + std::string("\x00", 1) + bytes;
+        buffer.Put(pdu.data(), static_cast<int>(pdu.size()));
+        connection.SendRaw(buffer);
+        CSmbPdu_sendtxt reply;
+        connection.Receive(reply);
+    };
+    sendBlock(std::string("\0", 1));
+    sendBlock("Gr\xC3\xBC\xC3\x9F" "e ");  // raw UTF-8 "Grüße "
+    sendBlock("K\x94ln");                  // CP850 "Köln"
+    CSmbPdu_sendend end;
+    connection.Send(end);
+    connection.Receive(end);
+    connection.Close();
+    ASSERT_TRUE(WaitUntil([&] { return inbox.Count() == 1; }));
+    EXPECT_EQ(inbox.messages[0].text, "Grüße Köln");
+    pl::SetOemCodePage("");
+}
+
+TEST_F(SmbSessionTest, UnknownCommandsAreHungUpWithoutAMessage)
+{
+    StartClient();
+    RawSender raw(lan, hostB);
+    ASSERT_TRUE(raw.WaitReady());
+    CConnection& connection = raw.Call("HOSTA");
+    CSmbPdu unknown;
+    unknown.Command = 0x72;  // negotiate, not a messenger command
+    connection.Send(unknown);
+    CSmbPdu reply;
+    EXPECT_THROW(connection.Receive(reply), PlDataTransmissionErr);  // hung up, no reply
+    connection.Close();
+    EXPECT_TRUE(WaitUntil([&] { return lan.OpenSessions() == 0; }));
+    EXPECT_EQ(inbox.Count(), 0u);
+
+    // The name serves the next session as usual.
+    client->Send(CMsg{kPersonalMessage, "HOSTA", "ALICE", "HOSTA", "to myself"});
+    ASSERT_TRUE(WaitUntil([&] { return inbox.Count() == 1; }));
+    EXPECT_EQ(raw.Connections(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,263 @@
+#include "transport/messaging/pl_smb_messaging_client.h"
+
+#include "platform/text/pl_case.h"
+#include "platform/text/pl_utf8.h"
+#include "transport/core/pl_network_err.h"
+#include "transport/pdu/c_pdu_buffer.h"
+#include "transport/pdu/c_smb_messenger_pdus.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+std::atomic<std::uint16_t> gGroupCounter{0};
+
+constexpr auto kSendSingle = static_cast<std::uint8_t>(SmbMessengerCommand::SendSingle);
+constexpr auto kSendStart = static_cast<std::uint8_t>(SmbMessengerCommand::SendStart);
+constexpr auto kSendText = static_cast<std::uint8_t>(SmbMessengerCommand::SendText);
+
+}  // namespace
+
+PlSmbMessagingClient::PlSmbMessagingClient(PlNetbiosNetwork& network, const std::string& computerName,
+                                           const std::string& userName)
+    : PlSmbMessagingClient(network, std::vector<std::string>{computerName, userName})
+{
+}
+
+PlSmbMessagingClient::PlSmbMessagingClient(PlNetbiosNetwork& network, const std::vector<std::string>& names)
+    : network_(network),
+      computerName_(names.empty() ? std::string() : pl::UpperCase(names[0])),
+      userName_(names.size() < 2 ? std::string() : pl::UpperCase(names[1])),
+      acceptFunction_(this, &PlSmbMessagingClient::OnSession),
+      changeListener_(this, &PlSmbMessagingClient::Wake),
+      thread_(this, &PlSmbMessagingClient::NameKeeper)
+{
+    for (const std::string& name : names) {
+        const std::string upper = pl::UpperCase(name);
+        if (!upper.empty() && std::find(identities_.begin(), identities_.end(), upper) == identities_.end())
+            identities_.push_back(upper);
+    }
+}
+
+PlSmbMessagingClient::~PlSmbMessagingClient()
+{
+    thread_.Stop();
+    CloseAllNames();
+}
+
+std::uint16_t PlSmbMessagingClient::NextGroupId()
+{
+    return ++gGroupCounter;
+}
+
+std::size_t PlSmbMessagingClient::OpenNameCount() const
+{
+    std::lock_guard lock(namesMutex_);
+    std::size_t open = 0;
+    for (const auto& name : names_)
+        open += name->IsOpen() ? 1 : 0;
+    return open;
+}
+
+void PlSmbMessagingClient::NameKeeper(PlThread& thread)
+{
+    std::array<PlEvent*, 1> events{&wakeEvent_};
+    while (thread.WaitAny(events, PlEvent::kInfinite) == 0) {
+        CloseAllNames();
+        CreateAllNames();
+    }
+    CloseAllNames();
+}
+
+void PlSmbMessagingClient::CloseAllNames()
+{
+    std::vector<std::unique_ptr<CNetbiosName>> closing;
+    {
+        std::lock_guard lock(namesMutex_);
+        closing.swap(names_);
+    }
+    // Deleted outside the lock: a name's listening thread may be delivering a
+    // message to a receiver that sends one in turn.
+    closing.clear();  // each deletion unregisters its name and stops its thread
+}
+
+void PlSmbMessagingClient::CreateAllNames()
+{
+    std::lock_guard networkLock(network_.Lock());
+    std::lock_guard namesLock(namesMutex_);
+    for (const auto& entry : network_.Interfaces()) {
+        auto& networkInterface = static_cast<PlNetbiosInterface&>(*entry);
+        networkInterface.Reset();
+        for (const std::string& identity : identities_) {
+            auto name = std::make_unique<CNetbiosName>(identity, ncb::kMessengerSuffix, networkInterface);
+            name->SetAcceptFunction(&acceptFunction_);
+            name->SetIdentity(identity);
+            name->Start();
+            names_.push_back(std::move(name));
+        }
+    }
+}
+
+// ---- receiving ----
+
+void PlSmbMessagingClient::OnSession(CConnection* connection, void*)
+{
+    std::optional<CMsg> msg;
+    try {
+        msg = ServeSession(*connection);
+    } catch (const PlNetworkErr&) {
+        msg.reset();  // a session that failed midway delivers nothing
+    }
+    // Every session ends here, also after an unknown command or a failure, so
+    // that no session or connection object is left behind.
+    connection->Close();
+    if (msg && receiver_ != nullptr)
+        receiver_->Invoke(*msg);
+}
+
+std::optional<CMsg> PlSmbMessagingClient::ServeSession(CConnection& connection)
+{
+    CPduBuffer first;
+    connection.ReceiveRaw(first);
+    if (first.Length() == 0)
+        return std::nullopt;
+    CSmbPdu header;
+    header.Decode(first);
+
+    if (header.Command == kSendSingle) {
+        CSmbPdu_sends sends;
+        sends.Decode(first);
+        CMsg msg{kPersonalMessage, sends.Destination, sends.Originator, sends.Destination, sends.Text};
+        sends.Reset();
+        connection.Send(sends);
+        return msg;
+    }
+    if (header.Command == kSendStart) {
+        CSmbPdu_sendstrt start;
+        start.Decode(first);
+        CMsg msg{kPersonalMessage, start.Destination, start.Originator, start.Destination, {}};
+        start.Reset();
+        start.SetGroupId(NextGroupId());
+        connection.Send(start);
+        ReceiveBlocks(connection, msg);
+        return msg;
+    }
+    return std::nullopt;
+}
+
+void PlSmbMessagingClient::ReceiveBlocks(CConnection& connection, CMsg& msg)
+{
+    CSmbPdu_sendtxt block;
+    connection.Receive(block);
+    while (block.Command == kSendText) {
+        if (msg.text.size() + block.Text.size() <= kMaxReceivedBytes)
+            msg.text += block.Text;
+        CSmbPdu_sendtxt reply;
+        connection.Send(reply);
+        connection.Receive(block);
+    }
+    CSmbPdu_sendend end;
+    connection.Send(end);
+}
+
+// ---- sending ----
+
+void PlSmbMessagingClient::Send(CMsg msg)
+{
+    if (msg.kind != kPersonalMessage)
+        return;
+    msg.text = std::string(pl::utf8::PrefixChars(msg.text, kMaxTextChars));
+
+    bool notFound = false;
+    bool transmission = false;
+    std::lock_guard lock(namesMutex_);
+    for (const auto& name : names_) {
+        if (name->Identity() != computerName_)
+            continue;
+        try {
+            if (Deliver(*name, msg))
+                return;
+        } catch (const PlAddrNotFoundErr&) {
+            notFound = true;
+        } catch (const PlDataTransmissionErr&) {
+            transmission = true;
+        } catch (const PlNetworkErr&) {
+        }
+    }
+    if (transmission)
+        throw PlDataTransmissionErr();
+    if (notFound)
+        throw PlAddrNotFoundErr();
+    throw PlUnknownNetworkErr();
+}
+
+bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg)
+{
+    const bool single = pl::utf8::CharCount(msg.text) <= kBlockChars;
+    CConnection* connection = nullptr;
+    name.Connect(msg.address, connection);
+    if (connection == nullptr)
+        return false;
+    try {
+        if (single)
+            SendSingleBlock(*connection, msg);
+        else
+            SendMultiBlock(*connection, msg);
+        connection->Close();
+        return true;
+    } catch (const PlDataTransmissionErr&) {
+        connection->Close();  // hang up: no broken session is left open
+        if (!single)
+            throw;
+    }
+    // A peer that takes only multi-block messages (Samba's smbd) ends the
+    // session without answering a single-block one: deliver the same message
+    // once more as start, text and end on a new session.
+    name.Connect(msg.address, connection);
+    if (connection == nullptr)
+        return false;
+    try {
+        SendMultiBlock(*connection, msg);
+    } catch (const PlDataTransmissionErr&) {
+        connection->Close();
+        throw;
+    }
+    connection->Close();
+    return true;
+}
+
+void PlSmbMessagingClient::SendSingleBlock(CConnection& connection, const CMsg& msg)
+{
+    CSmbPdu_sends sends;
+    sends.Originator = msg.from;
+    sends.Destination = msg.to;
+    sends.Text = msg.text;
+    connection.Send(sends);
+    connection.Receive(sends);
+}
+
+void PlSmbMessagingClient::SendMultiBlock(CConnection& connection, const CMsg& msg)
+{
+    CSmbPdu_sendstrt start;
+    start.Originator = msg.from;
+    start.Destination = msg.to;
+    connection.Send(start);
+    connection.Receive(start);
+    const std::uint16_t groupId = start.GroupId();  // 0 when the reply carries no words
+
+    std::string_view rest = msg.text;
+    while (!rest.empty()) {
+        const std::string_view chunk = pl::utf8::PrefixChars(rest, kBlockChars);
+        CSmbPdu_sendtxt text;
+        text.SetGroupId(groupId);
+        text.Text = std::string(chunk);
+        connection.Send(text);
+        connection.Receive(text);
+        rest.remove_prefix(chunk.size());
+    }
+    CSmbPdu_sendend end;
+    end.SetGroupId(groupId);
+    connection.Send(end);
+    connection.Receive(end);
+}

@@ -1,0 +1,83 @@
+#pragma once
+// PlSmbMessagingClient: personal messages over NetBIOS sessions. It keeps the
+// computer name and the user name registered as messenger names on every
+// adapter (rebuilding them whenever the adapter list changes), serves incoming
+// messenger sessions, and sends a CMsg as one single-block or multi-block SMB
+// exchange, trying the adapters one after another.
+//
+// Send may run on any thread; it is serialised against the rebuilding of the
+// names. The receiver is called on the listening thread of the name that
+// accepted the session, with no lock held.
+
+#include "transport/core/pl_thread.h"
+#include "transport/messaging/pl_messaging_client.h"
+#include "transport/netbios/c_netbios_name.h"
+#include "transport/netbios/pl_netbios_network.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+class PlSmbMessagingClient : public PlMessagingClient {
+public:
+    static constexpr std::size_t kMaxTextChars = 1600;
+    static constexpr std::size_t kBlockChars = 128;
+    // Received text beyond this many bytes is acknowledged but dropped, so that
+    // a peer cannot make the receiver's memory grow without bound.
+    static constexpr std::size_t kMaxReceivedBytes = 16 * 1024;
+
+    // The names are upper-cased here.
+    PlSmbMessagingClient(PlNetbiosNetwork& network, const std::string& computerName, const std::string& userName);
+    // Registers the given names instead; the first is the one messages are sent
+    // from (the computer's identity). Empty and repeated names are skipped.
+    PlSmbMessagingClient(PlNetbiosNetwork& network, const std::vector<std::string>& names);
+    ~PlSmbMessagingClient() override;
+
+    int Kind() const override { return kPersonalMessage; }
+    void Send(CMsg msg) override;
+
+    // Starts the name keeper. The owner then sets ChangeListener() as the
+    // network's listener and starts the network's refresh thread.
+    bool CreateThread() { return thread_.CreateThread(); }
+    // Called on every change of the adapter list: rebuild the names.
+    void Wake() { wakeEvent_.Set(); }
+    PlNullaryFunction<void>* ChangeListener() { return &changeListener_; }
+
+    const std::string& ComputerName() const { return computerName_; }
+    const std::string& UserName() const { return userName_; }
+
+    // How many names are registered right now (for status displays and tests).
+    std::size_t OpenNameCount() const;
+
+    // The process-wide message group counter: the next id, wrapping 65535 -> 0.
+    static std::uint16_t NextGroupId();
+
+private:
+    void NameKeeper(PlThread& thread);
+    void CloseAllNames();
+    void CreateAllNames();
+
+    void OnSession(CConnection* connection, void*);
+    std::optional<CMsg> ServeSession(CConnection& connection);
+    void ReceiveBlocks(CConnection& connection, CMsg& msg);
+
+    // Delivers through one name; false when no connection could be made.
+    bool Deliver(CNetbiosName& name, const CMsg& msg);
+    void SendSingleBlock(CConnection& connection, const CMsg& msg);
+    void SendMultiBlock(CConnection& connection, const CMsg& msg);
+
+    PlNetbiosNetwork& network_;
+    const std::string computerName_;
+    const std::string userName_;
+    std::vector<std::string> identities_;  // every name registered on each adapter
+    PlVoidBinaryMemberFunction<PlSmbMessagingClient, CConnection*, void*> acceptFunction_;
+    PlVoidNullaryMemberFunction<PlSmbMessagingClient> changeListener_;
+    mutable std::mutex namesMutex_;
+    std::vector<std::unique_ptr<CNetbiosName>> names_;
+    PlEvent wakeEvent_{PlEvent::Reset::Auto};
+    PlThreadClassFunction<PlSmbMessagingClient> thread_;
+};
