@@ -51,27 +51,37 @@ std::uint32_t SlotOffset(const PlPage& page, std::uint32_t k) { return page.byte
 std::uint32_t SlotLength(const PlPage& page, std::uint32_t k) { return page.bytes.GetU32(SlotLengthPos(k)); }
 std::uint32_t FreeSpace(const PlPage& page) { return DirStart(page) - LastUsed(page) - 1; }
 
-State Check(const PlPage& page)
+State Check(const PlPage& page, std::string* why)
 {
+    const auto fail = [why](State state, const std::string& reason) {
+        if (why)
+            *why = reason;
+        return state;
+    };
     const std::uint32_t count = SlotCount(page);
-    if (pl_meta::PageType(page) != kDataPage || count > kMaxSlots ||
-        DirStart(page) != kDirStartOffset - kSlotSize * count)
-        return State::kDamaged;
+    if (pl_meta::PageType(page) != kDataPage)
+        return fail(State::kDamaged, "not a data page (type " + std::to_string(pl_meta::PageType(page)) + ")");
+    if (count > kMaxSlots || DirStart(page) != kDirStartOffset - kSlotSize * count)
+        return fail(State::kDamaged, "slot count " + std::to_string(count) + " and directory start " +
+                                         std::to_string(DirStart(page)) + " disagree");
     const std::uint32_t lastUsed = LastUsed(page);
     if (lastUsed < kEmptyLastUsed || lastUsed >= DirStart(page))
-        return State::kDamaged;
+        return fail(State::kDamaged, "last used byte " + std::to_string(lastUsed) + " outside the row area");
     bool packed = true;
     std::uint32_t expected = kRowAreaStart;
     for (std::uint32_t k = 0; k < count; ++k) {
         const std::uint32_t off = SlotOffset(page, k);
         const std::uint32_t len = SlotLength(page, k);
-        if (off < kRowAreaStart || off > lastUsed || len > lastUsed + 1 - off ||
-            !RowDirectoryInside(page, off, len))
-            return State::kDamaged;
+        if (off < kRowAreaStart || off > lastUsed || len > lastUsed + 1 - off)
+            return fail(State::kDamaged, "slot " + std::to_string(k) + " outside the row area");
+        if (!RowDirectoryInside(page, off, len))
+            return fail(State::kDamaged, "row directory of slot " + std::to_string(k) + " outside its row");
         packed = packed && off == expected;
         expected = off + len;
     }
-    return packed && expected == lastUsed + 1 ? State::kPacked : State::kReadable;
+    if (!packed || expected != lastUsed + 1)
+        return fail(State::kReadable, "rows not packed in slot order");
+    return State::kPacked;
 }
 
 std::uint32_t AppendRow(PlPage& page, const std::uint8_t* bytes, std::uint32_t size)

@@ -6,6 +6,7 @@
 // Writers require a Packed page, the only kind the allocator produces.
 
 #include <cstdint>
+#include <string>
 
 #include "storage/page_format.h"
 #include "storage/pl_page.h"
@@ -19,7 +20,8 @@ enum class State {
 };
 
 void InitDataPage(PlPage& page, std::uint32_t mapBlock);
-State Check(const PlPage& page);
+// why, when given, receives what made the page less than Packed.
+State Check(const PlPage& page, std::string* why = nullptr);
 
 std::uint32_t SlotCount(const PlPage& page);
 std::uint32_t DirStart(const PlPage& page);

@@ -16,6 +16,8 @@
 #include <string>
 
 #include "storage/pl_database.h"
+#include "storage/pl_db_check.h"
+#include "storage/pl_file_heap.h"
 #include "test_support.h"
 
 namespace {
@@ -161,6 +163,11 @@ TEST(CrashSafety, KilledWritersLeaveEveryCompletedInsert)
         for (long id : seen)
             ASSERT_TRUE(journal.present.count(id) || journal.uncertain.count(id))
                 << "kill " << kill << " shows row " << id << " that was deleted or never stored";
+        PlFileHeap heap;
+        ASSERT_TRUE(heap.OpenReadOnly(path));
+        const PlDbCheckReport report = PlDbCheck(heap);
+        for (const PlDbFinding& finding : report.findings)
+            ASSERT_FALSE(finding.damage) << "kill " << kill << ": block " << finding.block << ": " << finding.text;
         journal.present = seen;  // what the file holds is now certain
         journal.uncertain.clear();
         checkedRows += static_cast<long>(seen.size());
