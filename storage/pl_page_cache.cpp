@@ -4,11 +4,9 @@
 
 using namespace pl_format;
 
-std::shared_ptr<const PlPageImage> PlPageCache::MakeImage(const PlPage& page, std::uint32_t idx)
+std::shared_ptr<const PlPageImage> PlPageCache::MakeImage(const std::uint8_t* bytes, std::uint32_t idx)
 {
-    auto image = std::make_shared<PlPageImage>();
-    image->page.bytes = page.bytes;
-    image->page.pageNo = idx;
+    auto image = std::make_shared<PlPageImage>(PlPage(bytes, idx));
     image->dataState = pl_data::Check(image->page);
     return image;
 }
@@ -24,11 +22,8 @@ void PlPageCache::LoadAll()
     } catch (const PlError&) {
         return;  // each block is then read alone, and its own failure reported
     }
-    PlPage page;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        page.bytes.Write(0, bytes.data() + static_cast<std::size_t>(i) * kPageSize, kPageSize);
-        images_[i] = MakeImage(page, i);
-    }
+    for (std::uint32_t i = 0; i < count; ++i)
+        images_[i] = MakeImage(bytes.data() + static_cast<std::size_t>(i) * kPageSize, i);
 }
 
 std::shared_ptr<const PlPageImage> PlPageCache::Image(std::uint32_t idx)
@@ -42,7 +37,7 @@ std::shared_ptr<const PlPageImage> PlPageCache::Image(std::uint32_t idx)
     if (!images_[idx]) {
         PlPage page;
         heap_.ReadBlock(idx, page);
-        images_[idx] = MakeImage(page, idx);
+        images_[idx] = MakeImage(page.bytes.Data(), idx);
     }
     return images_[idx];
 }
@@ -70,7 +65,7 @@ bool PlPageCache::WriteBlock(std::uint32_t idx, const PlPage& page)
     heap_.WriteBlock(idx, page);
     if (idx >= images_.size())
         images_.resize(idx + 1);
-    images_[idx] = MakeImage(page, idx);
+    images_[idx] = MakeImage(page.bytes.Data(), idx);
     return true;
 }
 

@@ -16,6 +16,7 @@
 
 // One block as last written or read, with its data-page check done once.
 struct PlPageImage {
+    explicit PlPageImage(PlPage p) : page(std::move(p)) {}
     PlPage page;
     pl_data::State dataState = pl_data::State::kDamaged;
 };
@@ -35,7 +36,7 @@ public:
     void Clear();
 
 private:
-    static std::shared_ptr<const PlPageImage> MakeImage(const PlPage& page, std::uint32_t idx);
+    static std::shared_ptr<const PlPageImage> MakeImage(const std::uint8_t* bytes, std::uint32_t idx);
     void LoadAll();
 
     PlAbstractPageHeap& heap_;
