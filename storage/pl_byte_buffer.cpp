@@ -22,22 +22,10 @@ void PlByteBuffer::Remove(std::uint32_t pos, std::uint32_t count)
     bytes_.erase(bytes_.begin() + pos, bytes_.begin() + pos + count);
 }
 
-std::uint16_t PlByteBuffer::GetU16(std::uint32_t pos) const
-{
-    return static_cast<std::uint16_t>(bytes_[pos] | (bytes_[pos + 1] << 8));
-}
-
 void PlByteBuffer::PutU16(std::uint32_t pos, std::uint16_t v)
 {
     bytes_[pos] = static_cast<std::uint8_t>(v);
     bytes_[pos + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-std::uint32_t PlByteBuffer::GetU32(std::uint32_t pos) const
-{
-    return static_cast<std::uint32_t>(bytes_[pos]) | (static_cast<std::uint32_t>(bytes_[pos + 1]) << 8) |
-           (static_cast<std::uint32_t>(bytes_[pos + 2]) << 16) |
-           (static_cast<std::uint32_t>(bytes_[pos + 3]) << 24);
 }
 
 void PlByteBuffer::PutU32(std::uint32_t pos, std::uint32_t v)

@@ -16,12 +16,14 @@ PlDatabase::~PlDatabase() = default;
 bool PlDatabase::Open()
 {
     cache_.Clear();
+    allocator_ = std::make_unique<PlDbAllocator>(cache_);
     return heap_ != &fileHeap_ || fileHeap_.Open(path_, true);
 }
 
 bool PlDatabase::OpenReadOnly()
 {
     cache_.Clear();
+    allocator_ = std::make_unique<PlDbAllocator>(cache_);
     return heap_ != &fileHeap_ || fileHeap_.OpenReadOnly(path_);
 }
 

@@ -97,11 +97,18 @@ bool PlDbAllocator::FindFreeEntry(const PlPage& header, PlPage& map, std::uint32
     std::uint32_t prev = 0;
     // Map pages lie in ascending block order; a chain that does not is damaged
     // and is not followed, so that the walk always ends.
-    for (std::uint32_t m = pl_meta::FirstMap(header); m != 0 && m < count && m > prev;
-         prev = m, m = pl_meta::NextMap(map)) {
+    const std::uint32_t start = freeSearchStart_ != 0 && freeSearchStart_ < count ? freeSearchStart_
+                                                                                 : pl_meta::FirstMap(header);
+    bool allFullSoFar = true;
+    for (std::uint32_t m = start; m != 0 && m < count && m > prev; prev = m, m = pl_meta::NextMap(map)) {
         heap_.ReadBlock(m, map);
         if (!pl_meta::IsMapPage(map))
             return false;
+        const bool full = pl_meta::IsAllocated(pl_meta::Entry(map, 0)) && pl_meta::IsAllocated(pl_meta::Entry(map, 1)) &&
+                          pl_meta::IsAllocated(pl_meta::Entry(map, 2));
+        allFullSoFar = allFullSoFar && full;
+        if (allFullSoFar && pl_meta::NextMap(map) > m)
+            freeSearchStart_ = pl_meta::NextMap(map);
         for (std::uint32_t e = 0; e < kEntriesPerMap; ++e) {
             if (pl_meta::IsAllocated(pl_meta::Entry(map, e)))
                 continue;

@@ -49,8 +49,13 @@ private:
     // The last allocated page of the last map page, when the row fits it.
     std::uint32_t LastPageWithRoom(const PlPage& header, std::uint32_t aSize);
     // An unallocated entry of the chain whose block exists and may be reused.
+    // REQUIRES: no other writer changes the file while this allocator lives.
     bool FindFreeEntry(const PlPage& header, PlPage& map, std::uint32_t& page);
     void ReadPackedDataPage(std::uint32_t pageno, PlPage& page, PlPage& map, const char* operation);
 
     PlAbstractPageHeap& heap_;
+    // The first map page that may still have an unallocated entry: entries
+    // are never given back, so the full map pages before it are not read
+    // again. 0: start at the header's first map page.
+    std::uint32_t freeSearchStart_ = 0;
 };
