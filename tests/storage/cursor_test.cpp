@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
+#include "storage/pl_data_set.h"
 #include "storage/pl_database.h"
 #include "storage/pl_mem_heap.h"
 #include "storage/pl_observer.h"
@@ -166,4 +169,77 @@ TEST(Value, HoldsTextOrScalarAndKeepsTheHighWordOfAnInteger)
     value.Clear();
     EXPECT_EQ(value.GetTag(), PlValue::kEmpty);
     EXPECT_EQ(copy.GetTag(), PlValue::kText);
+}
+
+namespace {
+
+// A data set of plain strings, to see what the base class adds.
+class ListDataSet : public PlDataSet {
+public:
+    bool SetCurrent(std::int32_t index) override
+    {
+        current = index;
+        return true;
+    }
+    std::int32_t GetLastIndex() override { return static_cast<std::int32_t>(items.size()) - 1; }
+    std::int32_t GetCurrent() override { return current; }
+    PlValue& ReadValue(PlValue& value, std::int32_t index, const std::string& name) override
+    {
+        if (name == "Text" && index >= 0 && index <= GetLastIndex())
+            value.SetText(items[static_cast<std::size_t>(index)]);
+        return value;
+    }
+    void WriteValue(std::int32_t index, const std::string& name, const PlValue& value) override
+    {
+        if (name == "Text" && index >= 0 && index <= GetLastIndex())
+            items[static_cast<std::size_t>(index)] = value.Text();
+    }
+    std::int32_t InsertRecord() override
+    {
+        items.emplace_back();
+        return GetLastIndex();
+    }
+    void DeleteRecord(std::int32_t index) override { items.erase(items.begin() + index); }
+    void ClearRecords() override { items.clear(); }
+
+    std::vector<std::string> items;
+    std::int32_t current = 0;
+};
+
+}  // namespace
+
+TEST(DataSet, NavigationStaysInsideAndChangesNotify)
+{
+    struct Counter : PlObserver {
+        void Update(PlObservationSubject&) override { ++updates; }
+        int updates = 0;
+    } counter;
+    ListDataSet set;
+    set.Attach(&counter);
+    EXPECT_EQ(set.RecordCount(), 0);
+    EXPECT_EQ(set.Append(), 0);
+    EXPECT_EQ(set.Append(), 1);
+    PlValue text;
+    text.SetText("hello");
+    set.SetValue(1, "Text", text);
+    EXPECT_EQ(counter.updates, 2);  // SetValue does not notify
+    EXPECT_EQ(set.GetValue(1, "Text").Text(), "hello");
+    EXPECT_EQ(set.GetValue(1, "text").GetTag(), PlValue::kEmpty);  // names are case-sensitive
+    set.First();
+    set.Prev();
+    EXPECT_EQ(set.GetCurrent(), 0);
+    set.Next();
+    set.Next();
+    EXPECT_EQ(set.GetCurrent(), 1);
+    set.Delete(0);
+    set.ClearAll();
+    EXPECT_EQ(set.RecordCount(), 0);
+    EXPECT_EQ(counter.updates, 4);
+}
+
+TEST(Clock, SystemClockGivesTodaysLocalFileTime)
+{
+    const std::uint64_t now = PlSystemClock().NowLocalFileTime();
+    const std::uint64_t utc = 116444736000000000ULL + static_cast<std::uint64_t>(std::time(nullptr)) * 10000000ULL;
+    EXPECT_LT(now > utc ? now - utc : utc - now, 15 * 3600 * 10000000ULL);  // within any time zone's offset
 }
