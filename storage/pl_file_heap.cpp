@@ -27,6 +27,7 @@ bool PlFileHeap::OpenReadOnly(const std::string& path)
 
 bool PlFileHeap::OpenWith(const std::string& path, int flags, bool lock)
 {
+    Close();  // a second Open must not leak the first file and its lock
     path_ = path;
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0)

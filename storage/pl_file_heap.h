@@ -29,7 +29,7 @@ public:
 
     // Opens path for reading and writing (created when missing and create is
     // true). False when the file cannot be opened or another writer holds it.
-    // Does not close a file already open.
+    // A file already open is closed first.
     bool Open(const std::string& path, bool create);
     // Opens path for reading only, beside a writer; SetSize and WriteBlock then
     // throw PlDatabaseErr.

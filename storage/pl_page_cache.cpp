@@ -16,14 +16,14 @@ void PlPageCache::LoadAll()
     loaded_ = true;
     const std::uint32_t count = heap_.GetBlockCount();
     images_.assign(count, nullptr);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count) * kPageSize);
+    const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(count) * kPageSize);
     try {
-        heap_.ReadBlocks(0, count, bytes.data());
+        heap_.ReadBlocks(0, count, bytes.get());
     } catch (const PlError&) {
         return;  // each block is then read alone, and its own failure reported
     }
     for (std::uint32_t i = 0; i < count; ++i)
-        images_[i] = MakeImage(bytes.data() + static_cast<std::size_t>(i) * kPageSize, i);
+        images_[i] = MakeImage(bytes.get() + static_cast<std::size_t>(i) * kPageSize, i);
 }
 
 std::shared_ptr<const PlPageImage> PlPageCache::Image(std::uint32_t idx)

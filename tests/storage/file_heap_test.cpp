@@ -61,6 +61,7 @@ TEST(FileHeap, KeepsOtherWritersOutButLetsReadersIn)
     EXPECT_TRUE(reader.ReadBlock(0, page));
     EXPECT_THROW(reader.WriteBlock(0, page), PlDatabaseErr);
     EXPECT_THROW(reader.SetSize(2), PlDatabaseErr);
+    EXPECT_TRUE(writer.Open(dir.File("db"), true));  // reopening drops its own lock first
     writer.Close();
     EXPECT_TRUE(second.Open(dir.File("db"), true));
 }
