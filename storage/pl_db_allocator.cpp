@@ -16,11 +16,6 @@ namespace {
     throw PlDatabaseErr(PlFormatDiagnostic(operation, condition, variables));
 }
 
-bool IsAllZero(const PlPage& page)
-{
-    const std::uint8_t* p = page.bytes.Data();
-    return std::all_of(p, p + kPageSize, [](std::uint8_t b) { return b == 0; });
-}
 
 }  // namespace
 
@@ -38,7 +33,7 @@ void PlDbAllocator::ReadHeader(PlPage& header)
         InitHeader();
     } else if (heap_.GetBlockCount() == 1) {
         heap_.ReadBlock(0, header);
-        if (IsAllZero(header))  // grown, but the header never reached the file
+        if (pl_meta::IsBlank(header))  // grown, but the header never reached the file
             InitHeader();
     }
     heap_.ReadBlock(0, header);
@@ -120,7 +115,7 @@ bool PlDbAllocator::FindFreeEntry(const PlPage& header, PlPage& map, std::uint32
             PlPage block;
             heap_.ReadBlock(page, block);
             const std::uint8_t type = pl_meta::PageType(block);
-            const bool reusable = (type == 0 && IsAllZero(block)) ||
+            const bool reusable = (type == 0 && pl_meta::IsBlank(block)) ||
                                   (type == kDataPage && pl_data::Check(block) == pl_data::State::kPacked &&
                                    pl_data::SlotCount(block) == 0);
             if (!reusable)

@@ -16,6 +16,7 @@ bool PlDbCheckReport::Damaged() const
 
 namespace {
 
+
 class Checker {
 public:
     explicit Checker(PlAbstractPageHeap& heap) : heap_(heap) {}
@@ -31,7 +32,10 @@ public:
             return report_;
         used_[0] = true;
         if (!pl_meta::IsHeaderPage(header)) {
-            Damage(0, "not a header page: wrong type or signature");
+            if (report_.blocks == 1 && pl_meta::IsBlank(header))
+                Note(0, "header never written (an interrupted first insert; the next insert writes it)");
+            else
+                Damage(0, "not a header page: wrong type or signature");
             return report_;
         }
         CheckCommon(header);

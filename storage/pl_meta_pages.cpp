@@ -1,5 +1,6 @@
 #include "storage/pl_meta_pages.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace pl_format;
@@ -17,6 +18,12 @@ void InitCommonHeader(PlPage& page, std::uint8_t type)
 std::uint8_t PageType(const PlPage& page)
 {
     return page.bytes.GetByte(kTypeOffset);
+}
+
+bool IsBlank(const PlPage& page)
+{
+    const std::uint8_t* p = page.bytes.Data();
+    return std::all_of(p, p + kPageSize, [](std::uint8_t b) { return b == 0; });
 }
 
 void InitHeaderPage(PlPage& page)

@@ -12,6 +12,8 @@ namespace pl_meta {
 // Zeroes the page and writes the common header of the given page type.
 void InitCommonHeader(PlPage& page, std::uint8_t type);
 std::uint8_t PageType(const PlPage& page);
+// True when every byte is zero: a block grown but never written.
+bool IsBlank(const PlPage& page);
 
 // Header page: signature "PARLINO", version bytes 2 and 0, no map pages.
 void InitHeaderPage(PlPage& page);

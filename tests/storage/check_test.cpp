@@ -58,6 +58,11 @@ TEST(Check, ASoundFilePassesWithItsCounts)
     EXPECT_EQ(report.dataPages, 4u);
     PlMemHeap empty;
     EXPECT_FALSE(PlDbCheck(empty).Damaged());
+    PlMemHeap grownOnly;  // a writer killed between growing the file and writing the header
+    grownOnly.SetSize(1);
+    EXPECT_FALSE(PlDbCheck(grownOnly).Damaged());
+    grownOnly.SetSize(2);
+    EXPECT_TRUE(PlDbCheck(grownOnly).Damaged());
 }
 
 TEST(Check, NamesEachDamagedPage)
