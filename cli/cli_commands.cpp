@@ -11,6 +11,7 @@ constexpr std::array kCommands = {
     Command{"nbtstat", &NbtstatCommand, "NetBIOS over TCP/IP names and name tables"},
     Command{"send", &SendCommand, "send a personal message"},
     Command{"listen", &ListenCommand, "receive messages and print them"},
+    Command{"archive", &ArchiveCommand, "inspect a message archive file (dump, check)"},
 };
 
 int Usage()
