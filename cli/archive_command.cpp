@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/archive_format.h"
+#include "cli/archive_show.h"
 #include "cli/cli_commands.h"
 #include "storage/pl_database.h"
 #include "storage/pl_db_check.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr const char* kHelp =
     "usage: parlino-cli archive dump FILE [--csv]\n"
     "       parlino-cli archive check FILE\n"
+    "       parlino-cli archive show FILE VIEW [--csv]   ('archive show --help' lists the views)\n"
     "\n"
     "dump   prints every row in the order a cursor visits them (newest first).\n"
     "       Rows of five fields are shown as archive messages (received time,\n"
@@ -25,7 +27,9 @@ constexpr const char* kHelp =
     "check  verifies the header, the space-map chain, page types, slot and row\n"
     "       directories, and names each damaged page. Exit status 1 on damage.\n"
     "\n"
-    "Both only read the file and may run while the messenger has it open.\n";
+    "show   lists the messages of one view of the archive, newest first.\n"
+    "\n"
+    "All three only read the file and may run while the messenger has it open.\n";
 
 int Fail(const std::string& text)
 {
@@ -86,6 +90,8 @@ int Check(const std::string& path)
 
 int pl::cli::ArchiveCommand(std::span<const std::string> args)
 {
+    if (!args.empty() && args.front() == "show")
+        return ArchiveShowCommand(args.subspan(1));
     std::vector<std::string> words;
     bool csv = false;
     for (const std::string& word : args) {

@@ -12,7 +12,8 @@ constexpr std::array kCommands = {
     Command{"nbtstat", &NbtstatCommand, "NetBIOS over TCP/IP names and name tables"},
     Command{"send", &SendCommand, "send a personal message"},
     Command{"listen", &ListenCommand, "receive messages and print them"},
-    Command{"archive", &ArchiveCommand, "inspect a message archive file (dump, check)"},
+    Command{"archive", &ArchiveCommand, "inspect a message archive file (dump, check, show)"},
+    Command{"contacts", &ContactsCommand, "print the contact tree of a contacts file"},
 };
 
 int Usage(std::ostream& out, int status)
