@@ -45,10 +45,13 @@ public:
     // notifies this view's observers. Throws PlDatabaseErr when the database
     // cannot delete it.
     void DeleteRecord(std::int32_t index) override;
-    void ClearRecords() override {}
+    void ClearRecords() override { }
 
 protected:
-    explicit PlMsgLogDataSetBase(std::unique_ptr<PlDbFilter> filter) : filter_(std::move(filter)) {}
+    explicit PlMsgLogDataSetBase(std::unique_ptr<PlDbFilter> filter)
+        : filter_(std::move(filter))
+    {
+    }
     PlDbFilter& BaseFilter() { return *filter_; }
 
 private:
@@ -57,7 +60,7 @@ private:
 
     std::int32_t current_ = 0;
     PlDatabase* database_ = nullptr;
-    std::unique_ptr<PlDbFilter> filter_;  // outlives the cursor
+    std::unique_ptr<PlDbFilter> filter_; // outlives the cursor
     std::unique_ptr<PlDbSrvMemCursor> cursor_;
 };
 
@@ -65,7 +68,9 @@ private:
 class PlMsgLogDataSet2 : public PlMsgLogDataSetBase {
 public:
     explicit PlMsgLogDataSet2(const PlClock& clock = PlDefaultClock())
-        : PlMsgLogDataSetBase(std::make_unique<FilterIncoming2>(clock)) {}
+        : PlMsgLogDataSetBase(std::make_unique<FilterIncoming2>(clock))
+    {
+    }
     FilterIncoming2& Filter() { return static_cast<FilterIncoming2&>(BaseFilter()); }
 };
 
@@ -73,7 +78,9 @@ public:
 class PlMsgLogOut : public PlMsgLogDataSetBase {
 public:
     explicit PlMsgLogOut(const PlClock& clock = PlDefaultClock())
-        : PlMsgLogDataSetBase(std::make_unique<FilterOutcoming>(clock)) {}
+        : PlMsgLogDataSetBase(std::make_unique<FilterOutcoming>(clock))
+    {
+    }
     FilterOutcoming& Filter() { return static_cast<FilterOutcoming&>(BaseFilter()); }
 };
 
@@ -81,13 +88,18 @@ public:
 class PlMsgLogDialog : public PlMsgLogDataSetBase {
 public:
     explicit PlMsgLogDialog(const PlClock& clock = PlDefaultClock())
-        : PlMsgLogDataSetBase(std::make_unique<FilterDialog>(clock)) {}
+        : PlMsgLogDataSetBase(std::make_unique<FilterDialog>(clock))
+    {
+    }
     FilterDialog& Filter() { return static_cast<FilterDialog&>(BaseFilter()); }
 };
 
 // Messages with one name (or all) between two times.
 class PlMsgLogFiltered : public PlMsgLogDataSetBase {
 public:
-    PlMsgLogFiltered() : PlMsgLogDataSetBase(std::make_unique<FilterManual>()) {}
+    PlMsgLogFiltered()
+        : PlMsgLogDataSetBase(std::make_unique<FilterManual>())
+    {
+    }
     FilterManual& Filter() { return static_cast<FilterManual&>(BaseFilter()); }
 };

@@ -16,12 +16,11 @@ namespace pl::cli {
 
 namespace {
 
-constexpr const char* kContactsHelp =
-    "usage: parlino-cli contacts FILE [--poll]\n"
-    "  prints the groups and members of a contacts file (contacts.txt), sorted\n"
-    "  as the contact list shows them, with each member's type and network name.\n"
-    "  --poll asks once which users and computers answer on the network and\n"
-    "  marks them available (domains and workgroups are not polled here).\n";
+constexpr const char* kContactsHelp = "usage: parlino-cli contacts FILE [--poll]\n"
+                                      "  prints the groups and members of a contacts file (contacts.txt), sorted\n"
+                                      "  as the contact list shows them, with each member's type and network name.\n"
+                                      "  --poll asks once which users and computers answer on the network and\n"
+                                      "  marks them available (domains and workgroups are not polled here).\n";
 
 const char* TypeWord(std::int32_t type)
 {
@@ -34,7 +33,7 @@ void PrintTree(PlContactsManager& manager, bool polled)
         std::printf("%s %s\n", group.open ? "[-]" : "[+]", group.name.empty() ? "(no group)" : group.name.c_str());
         for (const PlContactItem& member : group.members) {
             std::printf("    %s  <%s>  %s", member.record.displayName.c_str(), member.record.realName.c_str(),
-                        TypeWord(member.record.type));
+                TypeWord(member.record.type));
             if (polled && member.record.type == kContactUser)
                 std::printf("  %s", member.available ? "available" : "not available");
             std::printf("\n");
@@ -42,7 +41,7 @@ void PrintTree(PlContactsManager& manager, bool polled)
     }
 }
 
-}  // namespace
+} // namespace
 
 int ContactsCommand(std::span<const std::string> args)
 {
@@ -97,4 +96,4 @@ int ContactsCommand(std::span<const std::string> args)
     return kExitOk;
 }
 
-}  // namespace pl::cli
+} // namespace pl::cli

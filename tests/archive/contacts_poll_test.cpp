@@ -20,7 +20,9 @@ using namespace std::chrono_literals;
 class ContactPoll : public ::testing::Test {
 protected:
     ContactPoll()
-        : self(lan.AddHost({0, 1})), peer(lan.AddHost({1})), network(lan.Entry(self))
+        : self(lan.AddHost({ 0, 1 }))
+        , peer(lan.AddHost({ 1 }))
+        , network(lan.Entry(self))
     {
         {
             std::lock_guard lock(network.Lock());
@@ -56,18 +58,18 @@ protected:
     PlContactsDataSet set;
     FakeContactListView view;
     PlContactsManager manager;
-    std::atomic<const char*> listedWorkgroup{"WORKGROUP"};
+    std::atomic<const char*> listedWorkgroup { "WORKGROUP" };
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ContactPoll, AvailabilityFollowsAnswersAndTheBrowserList)
 {
     Register("BOB");
-    manager.AddContact({kContactUser, "bob", "Bob", "G", 1});
-    manager.AddContact({kContactUser, "carol", "Carol", "G", 1});
-    manager.AddContact({kContactWorkgroup, "WORKGROUP", "Office", "G", 1});
-    manager.AddContact({kContactWorkgroup, "OTHER", "Other", "G", 1});
+    manager.AddContact({ kContactUser, "bob", "Bob", "G", 1 });
+    manager.AddContact({ kContactUser, "carol", "Carol", "G", 1 });
+    manager.AddContact({ kContactWorkgroup, "WORKGROUP", "Office", "G", 1 });
+    manager.AddContact({ kContactWorkgroup, "OTHER", "Other", "G", 1 });
 
     const int repaints = view.repaints;
     EXPECT_TRUE(manager.Poll());
@@ -94,10 +96,10 @@ TEST_F(ContactPoll, AvailabilityFollowsAnswersAndTheBrowserList)
 TEST_F(ContactPoll, ContactsWithTheSameAddressShareOneQuery)
 {
     Register("BOB");
-    manager.AddContact({kContactUser, "BOB", "Bob at work", "Work", 1});
-    manager.AddContact({kContactUser, "BOB", "Bob at home", "Home", 1});
+    manager.AddContact({ kContactUser, "BOB", "Bob at work", "Work", 1 });
+    manager.AddContact({ kContactUser, "BOB", "Bob at home", "Home", 1 });
     manager.Poll();
-    EXPECT_EQ(lan.Submissions(NCBASTAT), 2);  // adapter 0, then adapter 1
+    EXPECT_EQ(lan.Submissions(NCBASTAT), 2); // adapter 0, then adapter 1
     EXPECT_EQ(ImageOf("Bob at work"), 3);
     EXPECT_EQ(ImageOf("Bob at home"), 3);
 
@@ -112,7 +114,7 @@ TEST_F(ContactPoll, ContactsWithTheSameAddressShareOneQuery)
 TEST_F(ContactPoll, ThreadPollsAtStartAndStopsPromptly)
 {
     Register("BOB");
-    manager.AddContact({kContactUser, "bob", "Bob", "G", 1});
+    manager.AddContact({ kContactUser, "bob", "Bob", "G", 1 });
     manager.Start();
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (ImageOf("Bob") != 3 && std::chrono::steady_clock::now() < deadline)
@@ -132,8 +134,8 @@ TEST_F(ContactPoll, EditsWhilePollingStaySafe)
     fast.SetWorkgroupListed([](const std::string&) { return true; });
     fast.Start();
     for (int i = 0; i < 200; ++i) {
-        fast.AddContact({i % 2 ? kContactUser : kContactWorkgroup, i % 3 ? "BOB" : "X" + std::to_string(i),
-                         "N" + std::to_string(i), "G" + std::to_string(i % 4), 1});
+        fast.AddContact({ i % 2 ? kContactUser : kContactWorkgroup, i % 3 ? "BOB" : "X" + std::to_string(i),
+            "N" + std::to_string(i), "G" + std::to_string(i % 4), 1 });
         if (i % 5 == 0)
             fast.RemoveContact(fast.ItemAt(1)->member);
         for (std::int32_t row = 0; row < fast.GetRowCount(); ++row)

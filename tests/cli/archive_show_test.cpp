@@ -7,11 +7,11 @@
 #include <fstream>
 #include <string>
 
+#include "../storage/test_support.h"
 #include "archive/pl_archive_row.h"
 #include "archive/pl_archive_time.h"
 #include "storage/pl_clock.h"
 #include "storage/pl_database.h"
-#include "../storage/test_support.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ Result RunCli(const std::string& arguments)
 {
     const std::string command = std::string(PARLINO_CLI) + " " + arguments + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
-    Result result{-1, {}};
+    Result result { -1, {} };
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
         result.output.append(buffer, n);
@@ -43,10 +43,11 @@ bool Has(const Result& result, const std::string& text)
 // An archive with messages of the last days and of one fixed day.
 class ArchiveShow : public ::testing::Test {
 protected:
-    ArchiveShow() : path(dir.File("msgarchive.qdb"))
+    ArchiveShow()
+        : path(dir.File("msgarchive.qdb"))
     {
         const std::uint64_t now = PlSystemClock().NowLocalFileTime();
-        const std::uint64_t day = PlFileTimeFromLocal({2025, 12, 9});
+        const std::uint64_t day = PlFileTimeFromLocal({ 2025, 12, 9 });
         PlDatabase db;
         db.SetPath(path);
         EXPECT_TRUE(db.Open());
@@ -64,7 +65,7 @@ protected:
     std::string path;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ArchiveShow, TimeWindowViewsListNewestFirst)
 {
@@ -102,9 +103,9 @@ TEST_F(ArchiveShow, BetweenTakesWholeDaysInclusive)
 
 TEST_F(ArchiveShow, RefusesWhatMakesNoSense)
 {
-    for (const char* bad : {"", "--days 3", "--received --sent", "--received --days 0", "--received --days x",
-                            "--between 2025-02-30 2025-03-01", "--between 2025-03-02 2025-03-01",
-                            "--dialog", "--received --name BOB", "--between 2025-03-01 2025-03-02 --days 2"}) {
+    for (const char* bad : { "", "--days 3", "--received --sent", "--received --days 0", "--received --days x",
+             "--between 2025-02-30 2025-03-01", "--between 2025-03-02 2025-03-01", "--dialog", "--received --name BOB",
+             "--between 2025-03-01 2025-03-02 --days 2" }) {
         const Result result = RunCli("archive show " + path + " " + bad);
         EXPECT_EQ(result.status, 2) << bad << ": " << result.output;
     }
@@ -119,11 +120,11 @@ TEST(ContactsCommand, PrintsTheSortedTree)
     const Result result = RunCli("contacts " + path);
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_EQ(result.output,
-              "[+] (no group)\n"
-              "    Office  <WORKGROUP>  domain or workgroup\n"
-              "[-] Team\n"
-              "    Al  <al>  user or computer\n"
-              "    Bob  <bob>  user or computer\n");
+        "[+] (no group)\n"
+        "    Office  <WORKGROUP>  domain or workgroup\n"
+        "[-] Team\n"
+        "    Al  <al>  user or computer\n"
+        "    Bob  <bob>  user or computer\n");
     EXPECT_EQ(RunCli("contacts " + dir.File("missing.txt")).status, 1);
     EXPECT_EQ(RunCli("contacts").status, 2);
 }
