@@ -61,7 +61,70 @@ protected:
     std::atomic<const char*> listedWorkgroup { "WORKGROUP" };
 };
 
+// One adapter on which nobody ever answers: an adapter status stays pending
+// until it is cancelled, as on a LAN where the name's owner is silent, so
+// every query lasts its full time limit.
+class SilentAdapter {
+public:
+    std::uint8_t Submit(NCB* ncb)
+    {
+        std::lock_guard lock(mutex_);
+        switch (ncb->ncb_command & ~ASYNCH) {
+        case NCBENUM: {
+            auto* lanas = reinterpret_cast<LANA_ENUM*>(ncb->ncb_buffer);
+            lanas->length = 1;
+            lanas->lana[0] = 0;
+            return NRC_GOODRET;
+        }
+        case NCBASTAT:
+            ++queries;
+            ncb->ncb_retcode = ncb->ncb_cmd_cplt = NRC_PENDING;
+            return NRC_GOODRET;
+        case NCBCANCEL: {
+            NCB* target = reinterpret_cast<NCB*>(ncb->ncb_buffer);
+            if (target->ncb_cmd_cplt == NRC_PENDING) {
+                target->ncb_retcode = target->ncb_cmd_cplt = NRC_CMDCAN;
+                target->ncb_event->Set();
+            }
+            return NRC_GOODRET;
+        }
+        default:
+            return NRC_ILLCMD;
+        }
+    }
+
+    std::atomic<int> queries { 0 };
+
+private:
+    std::mutex mutex_;
+};
+
 } // namespace
+
+TEST(ContactPollStop, StopWaitsForOneQueryAtMost)
+{
+    SilentAdapter adapter;
+    PlNetbiosNetwork silent([&adapter](NCB* ncb) { return adapter.Submit(ncb); });
+    {
+        std::lock_guard lock(silent.Lock());
+        silent.Rebuild();
+    }
+    PlContactsManager manager;
+    manager.SetNetwork(&silent);
+    for (int i = 0; i < 10; ++i)
+        manager.AddContact({ kContactUser, "PC" + std::to_string(i), "PC" + std::to_string(i), "G", 1 });
+    manager.Start();
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (adapter.queries == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    // A whole poll takes ten queries of 3 s; Stop waits for the one running.
+    const auto before = std::chrono::steady_clock::now();
+    manager.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 15s);
+    EXPECT_LE(adapter.queries, 2);
+    // A poll cut short stores nothing.
+    EXPECT_EQ(manager.GetRowImage(1), 5);
+}
 
 TEST_F(ContactPoll, AvailabilityFollowsAnswersAndTheBrowserList)
 {
