@@ -220,3 +220,19 @@ TEST_F(ArchiveViews, RowsWithoutTheSchemaAreNeverShown)
     received.Close();
     EXPECT_EQ(received.GetLastIndex(), -1);
 }
+
+TEST(ArchiveViewsWithoutFile, AnArchiveThatCannotOpenShowsEmptyLists)
+{
+    PlDatabase database;
+    database.SetPath("/nonexistent-folder/msgarchive.qdb");
+    ASSERT_FALSE(database.Open());
+    PlMsgLogDataSet2 received;
+    PlMsgLogFiltered search;
+    received.SetDatabase(&database);
+    search.SetDatabase(&database);
+    received.Open();
+    search.Open();
+    EXPECT_EQ(received.GetLastIndex(), -1);
+    EXPECT_EQ(search.GetLastIndex(), -1);
+    received.DeleteRecord(0);
+}
