@@ -1,5 +1,6 @@
 #include "cli/cli_commands.h"
 
+#include <algorithm>
 #include <array>
 #include <iostream>
 
@@ -11,14 +12,18 @@ constexpr std::array kCommands = {
     Command{"nbtstat", &NbtstatCommand, "NetBIOS over TCP/IP names and name tables"},
     Command{"send", &SendCommand, "send a personal message"},
     Command{"listen", &ListenCommand, "receive messages and print them"},
+    Command{"archive", &ArchiveCommand, "inspect a message archive file (dump, check, show)"},
+    Command{"contacts", &ContactsCommand, "print the contact tree of a contacts file"},
 };
 
-int Usage()
+int Usage(std::ostream& out, int status)
 {
-    std::cerr << "usage: parlino-cli COMMAND [ARGUMENTS]\n\ncommands:\n";
+    out << "usage: parlino-cli COMMAND [ARGUMENTS]\n\ncommands:\n";
     for (const Command& command : kCommands)
-        std::cerr << "  " << command.name << "  " << command.summary << "\n";
-    return 2;
+        out << "  " << command.name << std::string(10 - std::min<std::size_t>(command.name.size(), 9), ' ')
+            << command.summary << "\n";
+    out << "\n'parlino-cli COMMAND --help' describes a command.\n";
+    return status;
 }
 
 }  // namespace
@@ -31,12 +36,14 @@ std::span<const Command> Commands()
 int Dispatch(std::span<const std::string> args)
 {
     if (args.empty())
-        return Usage();
+        return Usage(std::cerr, 2);
+    if (args.front() == "--help" || args.front() == "-h" || args.front() == "help")
+        return Usage(std::cout, 0);
     for (const Command& command : kCommands)
         if (command.name == args.front())
             return command.run(args.subspan(1));
     std::cerr << "parlino-cli: unknown command \"" << args.front() << "\"\n";
-    return Usage();
+    return Usage(std::cerr, 2);
 }
 
 }  // namespace pl::cli

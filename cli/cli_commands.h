@@ -35,5 +35,7 @@ inline constexpr int kExitUnknownError = 5;   // "Unknown error"
 int NbtstatCommand(std::span<const std::string> args);
 int SendCommand(std::span<const std::string> args);
 int ListenCommand(std::span<const std::string> args);
+int ArchiveCommand(std::span<const std::string> args);
+int ContactsCommand(std::span<const std::string> args);
 
 }  // namespace pl::cli

@@ -4,6 +4,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/json_text.h"
+#include "cli/message_archiver.h"
 #include "cli/messenger_session.h"
 
 #include "platform/identity/pl_local_user.h"
@@ -21,6 +22,7 @@ namespace {
 struct ListenOptions {
     std::vector<std::string> names;
     bool json = false;
+    std::string archive;  // archive file that keeps every message, if given
 };
 
 int ListenUsage(const std::string& what)
@@ -28,9 +30,10 @@ int ListenUsage(const std::string& what)
     std::ostream& out = what.empty() ? std::cout : std::cerr;
     if (!what.empty())
         out << "listen: " << what << "\n";
-    out << "usage: parlino-cli listen [--name NAME]... [--json]\n"
-              << "  registers the computer and user names (or the given names) and prints every\n"
-              << "  received message until interrupted; --json prints one JSON object per line\n";
+    out << "usage: parlino-cli listen [--name NAME]... [--json] [--archive FILE]\n"
+        << "  registers the computer and user names (or the given names) and prints every\n"
+        << "  received message until interrupted; --json prints one JSON object per line;\n"
+        << "  --archive also keeps every message in that message archive file\n";
     return what.empty() ? kExitOk : kExitUsage;
 }
 
@@ -45,6 +48,11 @@ std::optional<ListenOptions> ParseListenOptions(std::span<const std::string> arg
             options.json = true;
         } else if (args[i] == "--name" && i + 1 < args.size()) {
             options.names.push_back(args[++i]);
+        } else if (args[i] == "--archive" && i + 1 < args.size()) {
+            options.archive = args[++i];
+        } else if (args[i] == "--archive") {
+            error = "--archive needs a file";
+            return std::nullopt;
         } else {
             error = args[i] == "--name" ? "--name needs a name" : "unknown argument \"" + args[i] + "\"";
             return std::nullopt;
@@ -61,11 +69,13 @@ const char* KindText(int kind)
 // Prints each message as one record, from the listening threads.
 class MessagePrinter {
 public:
-    explicit MessagePrinter(bool json) : json_(json) {}
+    MessagePrinter(bool json, MessageArchiver* archiver) : json_(json), archiver_(archiver) {}
 
     void Print(CMsg msg)
     {
         std::lock_guard lock(mutex_);
+        if (archiver_ != nullptr)
+            archiver_->Store(msg);
         if (json_) {
             std::cout << "{\"kind\":" << msg.kind << ",\"address\":" << JsonString(msg.address)
                       << ",\"from\":" << JsonString(msg.from) << ",\"to\":" << JsonString(msg.to)
@@ -99,6 +109,7 @@ private:
     }
 
     bool json_;
+    MessageArchiver* archiver_;  // not owned, may be null
     std::mutex mutex_;
 };
 
@@ -118,7 +129,16 @@ int ListenCommand(std::span<const std::string> args)
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-    MessagePrinter printer(options->json);
+    std::unique_ptr<MessageArchiver> archiver;
+    if (!options->archive.empty()) {
+        archiver = std::make_unique<MessageArchiver>();
+        if (!archiver->Open(options->archive)) {
+            std::cerr << "listen: cannot open the archive " << options->archive
+                      << " for writing (another program may be writing it)\n";
+            return kExitFailure;
+        }
+    }
+    MessagePrinter printer(options->json, archiver.get());
     PlVoidUnaryMemberFunction<MessagePrinter, CMsg> receiver(&printer, &MessagePrinter::Print);
     std::unique_ptr<MessengerSession> session;
     try {

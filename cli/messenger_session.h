@@ -31,6 +31,7 @@ public:
     // REQUIRES: Start was called.
     PlSmbMessagingClient& Client() { return *client_; }
     nb::PlNetbiosProvider& Provider() { return *provider_; }
+    PlNetbiosNetwork& Network() { return *network_; }
 
 private:
     std::unique_ptr<nb::PlNetbiosProvider> provider_;

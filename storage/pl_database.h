@@ -1,0 +1,73 @@
+#pragma once
+// PlDatabase: a single-file store of variable-length rows in 4096-byte pages.
+// Rows are appended (Insert), read through cursors and removed by their tid
+// (Delete). Every change refreshes every open cursor before it returns.
+//
+// Threads: Insert, Delete, CreateCursor and cursor refreshes are serialised
+// by the database's lock (taken before the heap's). Cursors are read without
+// it (see PlDbSrvMemCursor). Open and Close run when no other call does.
+//
+// The file is written through at once, never cached for writing; reads are
+// served from an in-memory image of the file, valid because an open database
+// holds the file's writer lock.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "storage/pl_db_allocator.h"
+#include "storage/pl_db_filter.h"
+#include "storage/pl_db_mem_cursor.h"
+#include "storage/pl_file_heap.h"
+#include "storage/pl_page_cache.h"
+#include "storage/pl_row.h"
+#include "storage/pl_tid.h"
+
+class PlDatabase {
+public:
+    // A database on the file named by SetPath.
+    PlDatabase();
+    // A database on a heap owned by the caller (memory, fault injection,
+    // a copy of a file); Open and Close then do nothing to the heap.
+    explicit PlDatabase(PlAbstractPageHeap& heap);
+    PlDatabase(const PlDatabase&) = delete;
+    PlDatabase& operator=(const PlDatabase&) = delete;
+    virtual ~PlDatabase();
+
+    void SetPath(std::string path) { path_ = std::move(path); }
+    const std::string& Path() const { return path_; }
+
+    // Opens (creating when missing) the file for reading and writing. False
+    // when it cannot be opened or another process holds it for writing.
+    bool Open();
+    // Opens the file for reading only, also while another process writes it;
+    // Insert and Delete then throw PlDatabaseErr.
+    bool OpenReadOnly();
+    void Close();
+
+    // Stores a copy of the row and returns where it went. Throws
+    // PlDatabaseErr for a row below 2 or above 4044 bytes, for a file that is
+    // not a database, and for every failure of the file.
+    tid Insert(const PlRow& row);
+    // Removes the row. Throws PlDatabaseErr when there is no such row.
+    void Delete(std::uint32_t pageno, std::uint32_t slot);
+    // A cursor over the rows the filter takes, its first scan done. The caller
+    // owns the cursor; the filter must outlive it.
+    std::unique_ptr<PlDbSrvMemCursor> CreateCursor(PlDbFilter& filter);
+
+private:
+    friend class PlDbSrvMemCursor;
+    void RemoveCursor(PlDbSrvMemCursor* cursor);
+    void RefreshCursor(PlDbSrvMemCursor& cursor);
+    void RefreshAll();
+
+    std::mutex lock_;
+    PlFileHeap fileHeap_;
+    PlAbstractPageHeap* heap_;  // fileHeap_ or the caller's heap
+    PlPageCache cache_;
+    std::unique_ptr<PlDbAllocator> allocator_;
+    std::vector<PlDbSrvMemCursor*> cursors_;
+    std::string path_;
+};

@@ -1,0 +1,30 @@
+#pragma once
+// PlDbFilter: decides which rows a cursor's scan takes. Begin runs once at
+// the start of every scan; then, for every row visited, Accept (take the row)
+// and Continue (false skips the rest of the data page and ends the scan after
+// the current space-map page), always both and in that order. The base takes
+// every row.
+
+#include <optional>
+#include <string>
+
+#include "storage/pl_row.h"
+
+class PlDbFilter {
+public:
+    virtual ~PlDbFilter() = default;
+
+    virtual bool Accept(const PlRow& row);
+    virtual bool Continue(const PlRow& row);
+    virtual void Begin();
+
+    // The contract that lets a refresh skip the pages that did not change.
+    // A filter whose Accept and Continue results depend only on the row and on
+    // what the last Begin computed returns, after Begin, a key that differs
+    // whenever that computed state differs (a cut-off time, a name…). The
+    // cursor then reuses a page's results while the page and the key stay the
+    // same, and calls Accept and Continue only for the other pages. A filter
+    // that keeps state from row to row returns nullopt (the default): every
+    // refresh then calls it on every row the scan visits.
+    virtual std::optional<std::string> ResultKey() const;
+};

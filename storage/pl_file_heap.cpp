@@ -1,0 +1,137 @@
+#include "storage/pl_file_heap.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "storage/pl_storage_errors.h"
+
+using namespace pl_format;
+
+PlFileHeap::~PlFileHeap()
+{
+    Close();
+}
+
+bool PlFileHeap::Open(const std::string& path, bool create)
+{
+    return OpenWith(path, O_RDWR | (create ? O_CREAT : 0), true);
+}
+
+bool PlFileHeap::OpenReadOnly(const std::string& path)
+{
+    return OpenWith(path, O_RDONLY, false);
+}
+
+bool PlFileHeap::OpenWith(const std::string& path, int flags, bool lock)
+{
+    Close();  // a second Open must not leak the first file and its lock
+    path_ = path;
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if ((lock && ::flock(fd, LOCK_EX | LOCK_NB) != 0) || ::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    readOnly_ = !lock;
+    const std::uint64_t blocks = static_cast<std::uint64_t>(st.st_size) / kPageSize;
+    blockCount_ = static_cast<std::uint32_t>(blocks < kMaxBlocks ? blocks : kMaxBlocks);
+    return true;
+}
+
+void PlFileHeap::Close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);  // also releases the writer's lock
+    fd_ = -1;
+}
+
+std::uint32_t PlFileHeap::GetBlockCount()
+{
+    std::lock_guard guard(lock_);
+    return blockCount_;
+}
+
+bool PlFileHeap::SetSize(std::uint32_t blockCount)
+{
+    std::lock_guard guard(lock_);
+    if (blockCount > kMaxBlocks || readOnly_)
+        throw PlDatabaseErr(PlFormatDiagnostic("PlFileHeap::SetSize()", "newPosL ==0xFFFFFFFF",
+                                               {{"GetLastError()", readOnly_ ? EBADF : EFBIG},
+                                                {"blockCount", blockCount}}));
+    if (::ftruncate(fd_, static_cast<off_t>(blockCount) << kPageShift) != 0)
+        throw PlDatabaseErr(PlFormatDiagnostic("PlFileHeap::SetSize()", "SetEndOfFile() == 0",
+                                               {{"GetLastError()", errno}, {"blockCount", blockCount}}));
+    blockCount_ = blockCount;
+    return true;
+}
+
+bool PlFileHeap::ReadBlock(std::uint32_t idx, PlPage& page)
+{
+    std::lock_guard guard(lock_);
+    if (idx >= blockCount_ || fd_ < 0)
+        throw PlFileDatabaseError();
+    page.pageNo = idx;
+    ReadExact(page.bytes.Data(), kPageSize, static_cast<off_t>(idx) << kPageShift, idx);
+    return true;
+}
+
+void PlFileHeap::ReadBlocks(std::uint32_t first, std::uint32_t count, std::uint8_t* out)
+{
+    constexpr std::uint32_t kChunkBlocks = 256;
+    std::lock_guard guard(lock_);
+    if (fd_ < 0 || first > blockCount_ || count > blockCount_ - first)
+        throw PlFileDatabaseError();
+    for (std::uint32_t done = 0; done < count; done += kChunkBlocks) {
+        const std::uint32_t n = count - done < kChunkBlocks ? count - done : kChunkBlocks;
+        ReadExact(out + (static_cast<std::size_t>(done) << kPageShift), std::size_t{n} << kPageShift,
+                  static_cast<off_t>(first + done) << kPageShift, first + done);
+    }
+}
+
+void PlFileHeap::ReadExact(std::uint8_t* out, std::size_t n, off_t offset, std::uint32_t idx)
+{
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(fd_, out + done, n - done, offset + static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw PlDatabaseErr(PlFormatDiagnostic("PlFileHeap::ReadBlock()", "ReadFile() == 0",
+                                                   {{"GetLastError()", errno}, {"idx", idx}}));
+        if (got == 0)
+            throw PlFileDatabaseError();  // short read: the file is shorter than its block count
+        done += static_cast<std::size_t>(got);
+    }
+}
+
+bool PlFileHeap::WriteBlock(std::uint32_t idx, const PlPage& page)
+{
+    std::lock_guard guard(lock_);
+    if (idx >= blockCount_ || fd_ < 0)
+        throw PlFileDatabaseError();
+    if (readOnly_)
+        ThrowWriteError(idx, EBADF);
+    std::uint32_t done = 0;
+    while (done < kPageSize) {
+        const ssize_t n = ::pwrite(fd_, page.bytes.At(done), kPageSize - done,
+                                   (static_cast<off_t>(idx) << kPageShift) + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            ThrowWriteError(idx, n < 0 ? errno : ENOSPC);
+        done += static_cast<std::uint32_t>(n);
+    }
+    return true;
+}
+
+void PlFileHeap::ThrowWriteError(std::uint32_t idx, int error) const
+{
+    throw PlDatabaseErr(PlFormatDiagnostic("PlFileHeap::WriteBlock()", "WriteFile() == 0",
+                                           {{"GetLastError()", error}, {"idx", idx}}));
+}

@@ -1,0 +1,46 @@
+#include "test_filters.h"
+
+#include <cctype>
+
+#include "test_support.h"
+
+bool TimeWindowFilter::Accept(const PlRow& row)
+{
+    return row.FieldCount() >= 5 && row.FieldLength(4) > 0 && row.GetField(4)[0] == type;
+}
+
+bool TimeWindowFilter::Continue(const PlRow& row)
+{
+    if (row.FieldCount() < 5 || row.FieldLength(0) < 8)
+        return true;
+    return ReceivedOf(row) >= cutoff;
+}
+
+void TimeWindowFilter::Begin()
+{
+    cutoff = clock_.NowLocalFileTime() - static_cast<std::uint64_t>(days) * kFileTimeDay;
+}
+
+std::optional<std::string> TimeWindowFilter::ResultKey() const
+{
+    return std::to_string(cutoff) + "/" + type;
+}
+
+namespace {
+bool SameIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+}  // namespace
+
+bool NameFilter::Accept(const PlRow& row)
+{
+    if (row.FieldCount() < 5)
+        return false;
+    return name.empty() || SameIgnoringCase(row.FieldText(1), name) || SameIgnoringCase(row.FieldText(2), name);
+}
