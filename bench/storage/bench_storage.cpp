@@ -89,6 +89,7 @@ void ReportLatencies(benchmark::State& state, std::vector<double>& micros)
         return;
     std::sort(micros.begin(), micros.end());
     state.counters["median_us"] = micros[micros.size() / 2];
+    state.counters["p95_us"] = micros[micros.size() * 95 / 100];
     state.counters["p99_us"] = micros[micros.size() * 99 / 100];
 }
 
