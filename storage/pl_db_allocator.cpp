@@ -1,6 +1,5 @@
 #include "storage/pl_db_allocator.h"
 
-#include <algorithm>
 
 #include "storage/pl_data_page.h"
 #include "storage/pl_meta_pages.h"

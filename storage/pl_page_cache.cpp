@@ -14,7 +14,7 @@ std::shared_ptr<const PlPageImage> PlPageCache::MakeImage(const std::uint8_t* by
 void PlPageCache::LoadAll()
 {
     loaded_ = true;
-    const std::uint32_t count = heap_.GetBlockCount();
+    const std::uint32_t count = blockCount_ = heap_.GetBlockCount();
     images_.assign(count, nullptr);
     const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(count) * kPageSize);
     try {
@@ -30,7 +30,7 @@ std::shared_ptr<const PlPageImage> PlPageCache::Image(std::uint32_t idx)
 {
     if (!loaded_)
         LoadAll();
-    if (idx >= heap_.GetBlockCount())
+    if (idx >= blockCount_)
         throw PlFileDatabaseError();
     if (idx >= images_.size())
         images_.resize(idx + 1);
@@ -42,9 +42,19 @@ std::shared_ptr<const PlPageImage> PlPageCache::Image(std::uint32_t idx)
     return images_[idx];
 }
 
+std::uint32_t PlPageCache::GetBlockCount()
+{
+    if (!loaded_)
+        LoadAll();
+    return blockCount_;
+}
+
 bool PlPageCache::SetSize(std::uint32_t blockCount)
 {
+    if (!loaded_)
+        LoadAll();
     heap_.SetSize(blockCount);
+    blockCount_ = blockCount;
     if (images_.size() > blockCount)
         images_.resize(blockCount);
     return true;

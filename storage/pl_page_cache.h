@@ -26,7 +26,7 @@ public:
     explicit PlPageCache(PlAbstractPageHeap& heap) : heap_(heap) {}
 
     bool SetSize(std::uint32_t blockCount) override;
-    std::uint32_t GetBlockCount() override { return heap_.GetBlockCount(); }
+    std::uint32_t GetBlockCount() override;
     bool ReadBlock(std::uint32_t idx, PlPage& page) override;
     bool WriteBlock(std::uint32_t idx, const PlPage& page) override;
 
@@ -41,5 +41,6 @@ private:
 
     PlAbstractPageHeap& heap_;
     std::vector<std::shared_ptr<const PlPageImage>> images_;
+    std::uint32_t blockCount_ = 0;  // the heap's, kept here: only SetSize changes it
     bool loaded_ = false;
 };

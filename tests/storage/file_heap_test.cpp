@@ -2,6 +2,8 @@
 // short reads and the failure messages.
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -85,4 +87,56 @@ TEST(FileHeap, ShortReadsAndImpossibleSizesAreErrors)
                                "GetLastError()==27\nblockCount==1048577\n");
     }
     EXPECT_EQ(heap.GetBlockCount(), 2u);
+}
+
+TEST(FileHeap, FailuresOfTheFileSystemCarryTheirMessages)
+{
+    ScratchDir dir;
+    PlFileHeap heap;
+    ASSERT_TRUE(heap.Open(dir.File("db"), true));
+    heap.SetSize(1);
+    // A file size limit makes growing and writing past it fail with EFBIG.
+    rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string grow;
+    std::string write;
+    try {
+        heap.SetSize(3);
+    } catch (const PlDatabaseErr& e) {
+        grow = e.Message();
+    }
+    PlFileHeap big;
+    ASSERT_TRUE(big.Open(dir.File("big"), true));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    big.SetSize(2);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    try {
+        big.WriteBlock(1, PlPage());
+    } catch (const PlDatabaseErr& e) {
+        write = e.Message();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(grow, "PlFileHeap::SetSize()\nCondition: SetEndOfFile() == 0\nVariables:\nGetLastError()==27\n"
+                    "blockCount==3\n");
+    EXPECT_EQ(write, "PlFileHeap::WriteBlock()\nCondition: WriteFile() == 0\nVariables:\nGetLastError()==27\nidx==1\n");
+    EXPECT_EQ(heap.GetBlockCount(), 1u);
+
+    // Reading a folder fails with EISDIR, where the folder has a size at all.
+    PlFileHeap folder;
+    ASSERT_TRUE(folder.OpenReadOnly(dir.File("")));
+    if (folder.GetBlockCount() > 0) {
+        PlPage page;
+        try {
+            folder.ReadBlock(0, page);
+            ADD_FAILURE() << "a folder was read as a block";
+        } catch (const PlDatabaseErr& e) {
+            EXPECT_EQ(e.Message(), "PlFileHeap::ReadBlock()\nCondition: ReadFile() == 0\nVariables:\n"
+                                   "GetLastError()==21\nidx==0\n");
+        }
+    }
 }
