@@ -35,6 +35,7 @@ void NbLana::OpenSockets()
     const std::uint32_t address = settings_.interface.address;
     if (settings_.queryOnly) {
         nameSocket_ = OpenUdp(address, 0, true);
+        datagramSocket_ = OpenUdp(address, 0, true);  // sends mailslot writes only
         loop_.Watch(nameSocket_.Get(), EPOLLIN, [this](std::uint32_t) { OnNameSocket(nameSocket_.Get()); });
         return;
     }

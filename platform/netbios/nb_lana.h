@@ -21,6 +21,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
+#include <utility>
 #include <vector>
 
 namespace pl::nb {
@@ -68,6 +70,21 @@ public:
     // Releases every name and ends every session; every pending NCB of this
     // adapter but `keep` completes with NRC_CMDCAN.
     void Shutdown(Serial keep = 0);
+
+    // Mailslot support (nb_lana_mailslots.cpp). The tap sees every data
+    // datagram received; when it returns true the datagram was consumed.
+    using DatagramTap = std::function<bool(NbLana&, const NbDatagram&)>;
+    using NameHandler = std::function<void(std::optional<std::pair<std::uint32_t, bool>>)>;
+    void SetDatagramTap(DatagramTap tap) { tap_ = std::move(tap); }
+    // Sends one datagram from `source`: to `address` when given, else to the
+    // broadcast addresses. Returns the datagram as it was sent.
+    NbDatagram SendDatagramFrom(const NetbiosNameBytes& source, const NetbiosNameBytes& destination, bool group,
+                                std::optional<std::uint32_t> address, std::vector<std::uint8_t> data);
+    // Resolves a name as a call does; the handler gets the address and group flag.
+    void ResolveName(const NetbiosNameBytes& name, NameHandler handler);
+    // Whether a registered local name has these first 15 bytes.
+    bool HasLocalName(std::span<const std::uint8_t> base) const;
+    bool QueryOnly() const { return settings_.queryOnly; }
 
 private:
     enum class NameState { Registering, Registered, Conflict, Deregistering };
@@ -218,6 +235,7 @@ private:
     std::deque<Serial> anyDatagramReceives_;
     std::deque<Serial> broadcastReceives_;
     std::uint8_t lastLsn_ = 0;
+    DatagramTap tap_;
 };
 
 }  // namespace pl::nb
