@@ -163,6 +163,10 @@ void NbEventLoop::Run()
     epoll_event events[kMaxEvents];
     while (!stop_) {
         const int count = epoll_wait(epoll_.Get(), events, kMaxEvents, WaitMilliseconds());
+        // Tasks first: a request posted before a packet was sent to us (a
+        // receive, the start of a service) must be in place when the packet
+        // is handled.
+        RunTasks();
         for (int i = 0; i < count; ++i) {
             const std::uint64_t key = events[i].data.u64;
             if (key == kWakeKey) {

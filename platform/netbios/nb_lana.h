@@ -69,7 +69,8 @@ public:
     std::vector<NbCachedName> CachedNames() const;
     // Releases every name and ends every session; every pending NCB of this
     // adapter but `keep` completes with NRC_CMDCAN.
-    void Shutdown(Serial keep = 0);
+    // With `keepServiceNames` the provider's own names stay (an NCB reset).
+    void Shutdown(Serial keep = 0, bool keepServiceNames = false);
 
     // Mailslot support (nb_lana_mailslots.cpp). The tap sees every data
     // datagram received; when it returns true the datagram was consumed.
@@ -85,6 +86,9 @@ public:
     // Whether a registered local name has these first 15 bytes.
     bool HasLocalName(std::span<const std::uint8_t> base) const;
     bool QueryOnly() const { return settings_.queryOnly; }
+    // Registers a name of the provider itself (COMPUTER<00>, WORKGROUP<00>),
+    // which an NCB reset leaves in place. Does nothing on a query-only adapter.
+    void AddServiceName(const NetbiosNameBytes& name, bool group);
 
 private:
     enum class NameState { Registering, Registered, Conflict, Deregistering };
@@ -105,6 +109,7 @@ private:
         int triesLeft = 0;
         bool viaWins = false;
         NbEventLoop::TimerId timer = 0;
+        bool service = false;
         std::deque<PendingListen> listens;
         std::deque<Serial> datagramReceives;
     };

@@ -47,4 +47,25 @@ bool NbLana::HasLocalName(std::span<const std::uint8_t> base) const
     });
 }
 
+void NbLana::AddServiceName(const NetbiosNameBytes& name, bool group)
+{
+    if (settings_.queryOnly || FindName(name.data(), false) != nullptr)
+        return;
+    std::uint8_t num = 2;
+    while (num < 0xFF && FindNameByNum(num) != nullptr)
+        ++num;
+    if (num == 0xFF)
+        return;
+    LocalName entry;
+    entry.name = name;
+    entry.num = num;
+    entry.group = group;
+    entry.service = true;
+    entry.transactionId = NextTransactionId();
+    entry.triesLeft = 3;
+    entry.viaWins = settings_.winsServer.has_value();
+    names_.push_back(std::move(entry));
+    SendRegistration(names_.back());
+}
+
 }  // namespace pl::nb

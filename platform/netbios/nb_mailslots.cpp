@@ -76,6 +76,18 @@ void NbMailslotService::Stop()
         lana->SetDatagramTap(nullptr);
 }
 
+// A computer that receives mailslot writes owns COMPUTER<00> and the
+// workgroup's <00> group, as a Windows workstation does: writes to the
+// computer are addressed to the first and resolve through it, writes to the
+// workgroup reach the second. They stay until the provider ends.
+void NbMailslotService::AddServiceNames()
+{
+    for (auto& lana : lanas_) {
+        lana->AddServiceName(MakeNetbiosName(computerName_, kComputerSuffix), false);
+        lana->AddServiceName(MakeNetbiosName(workgroup_, kComputerSuffix), true);
+    }
+}
+
 void NbMailslotService::RunOnLoop(const std::function<void()>& task)
 {
     PlEvent done;
@@ -100,6 +112,7 @@ int NbMailslotService::CreateMailslot(const std::string& path, std::size_t maxMe
             return;
         handle = nextHandle_++;
         locals_.emplace(handle, LocalSlot{mailslot, maxMessageSize, {}});
+        AddServiceNames();
     });
     return handle;
 }

@@ -47,6 +47,7 @@ public:
     // Creates the local mailslot `path` ("\\.\MAILSLOT\NAME"). Writes received
     // before it exists are not kept; longer writes than `maxMessageSize` are
     // dropped and counted. Invalid when the path is malformed or already open.
+    // The first one registers COMPUTER<00> and WORKGROUP<00> on every adapter.
     int CreateMailslot(const std::string& path, std::size_t maxMessageSize);
     // The number of queued messages and the size of the next (0 when none).
     bool GetMailslotInfo(int handle, std::size_t& count, std::size_t& nextSize);
@@ -77,6 +78,7 @@ private:
     };
 
     void RunOnLoop(const std::function<void()>& task);
+    void AddServiceNames();
     bool OnDatagram(NbLana& lana, const NbDatagram& datagram);
     void Queue(const std::string& mailslot, const std::vector<std::uint8_t>& data);
     bool ForUs(const NbLana& lana, const NbDatagram& datagram) const;
