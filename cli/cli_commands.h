@@ -36,5 +36,6 @@ int NbtstatCommand(std::span<const std::string> args);
 int SendCommand(std::span<const std::string> args);
 int ListenCommand(std::span<const std::string> args);
 int ArchiveCommand(std::span<const std::string> args);
+int BrowseCommand(std::span<const std::string> args);
 
 }  // namespace pl::cli
