@@ -42,6 +42,13 @@ bool SameBase(const NetbiosNameBytes& a, const NetbiosNameBytes& b)
     return std::memcmp(a.data(), b.data(), kNetbiosNameLength - 1) == 0;
 }
 
+// \MAILSLOT\LANMAN also carries the older LAN Manager announcement, whose
+// fields lie elsewhere; only browser frames carry the signature 0xAA55.
+bool HasBrowserSignature(const std::vector<std::uint8_t>& frame)
+{
+    return frame.size() >= 32 && frame[30] == 0x55 && frame[31] == 0xAA;
+}
+
 }  // namespace
 
 NbMailslotService::NbMailslotService(NbEventLoop& loop, std::vector<std::unique_ptr<NbLana>>& lanas,
@@ -282,7 +289,8 @@ bool NbMailslotService::OnDatagram(NbLana& lana, const NbDatagram& datagram)
     const auto write = DecodeMailslotWrite(datagram.data);
     if (!write)
         return false;  // a plain datagram, for the NCB receivers
-    if (SameMailslotName(write->mailslot, kBrowseMailslot) || SameMailslotName(write->mailslot, kLanmanMailslot)) {
+    if (SameMailslotName(write->mailslot, kBrowseMailslot) ||
+        (SameMailslotName(write->mailslot, kLanmanMailslot) && HasBrowserSignature(write->data))) {
         OnBrowseFrame(datagram, write->data);
     } else if (ForUs(lana, datagram)) {
         Queue(UpperCase(write->mailslot), write->data);

@@ -2,8 +2,13 @@
 
 #include "nb_test_lan.h"
 
+#include "platform/netbios/nb_mailslot_codec.h"
+#include "platform/netbios/nb_socket.h"
+#include "platform/netbios/nbdgm_codec.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -134,6 +139,69 @@ TEST(NetbiosMailslots, BrowseListShowsTheAnnouncedHostsUntilTheyLeave)
     while (listed(0, "HOST1") && std::chrono::steady_clock::now() < gone)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(listed(0, "HOST1"));
+}
+
+}  // namespace
+}  // namespace pl::nb::test
+
+namespace pl::nb::test {
+namespace {
+
+// Sends one mailslot write from a socket of its own, as a foreign host would.
+void SendRaw(TestLan& lan, int host, const std::string& destination, std::uint8_t suffix, bool group,
+             const std::string& mailslot, const std::vector<std::uint8_t>& data)
+{
+    NbDatagram datagram;
+    datagram.type = group ? kDgmDirectGroup : kDgmDirectUnique;
+    datagram.sourceAddress = 0x7F000050;
+    datagram.sourcePort = lan.Config(host).datagramPort;
+    datagram.source = NbName{MakeNetbiosName("FOREIGN", 0), ""};
+    datagram.destination = NbName{MakeNetbiosName(destination, suffix), ""};
+    datagram.data = EncodeMailslotWrite(NbMailslotWrite{mailslot, 0, kMailslotSecondClass, data});
+    const UniqueFd udp = OpenUdp(0x7F000050, 0, false);
+    SendUdp(udp.Get(), EncodeDatagram(datagram), lan.Address(host), lan.Config(host).datagramPort);
+}
+
+TEST(NetbiosMailslots, AcceptsWritesForLocalNamesOnlyAndBoundsTheBrowseList)
+{
+    TestLan lan(1);
+    auto& mailslots = lan.Host(0).Mailslots();
+    const int handle = mailslots.CreateMailslot("\\\\.\\MAILSLOT\\MESSNGR", 400);
+    ASSERT_EQ(AddName(lan.Host(0), "ALICE", 0x03), NRC_GOODRET);
+    const std::vector<std::uint8_t> text{'x'};
+    SendRaw(lan, 0, "OTHERGROUP", 0x00, true, "\\MAILSLOT\\MESSNGR", text);
+    SendRaw(lan, 0, "HOST0", 0x20, false, "\\MAILSLOT\\MESSNGR", text);
+    SendRaw(lan, 0, "STRANGER", 0x03, false, "\\MAILSLOT\\MESSNGR", text);
+    SendRaw(lan, 0, "ALICE", 0x03, false, "\\mailslot\\messngr", {'a'});
+    SendRaw(lan, 0, "HOST0", 0x00, false, "\\MAILSLOT\\MESSNGR", {'b'});
+    SendRaw(lan, 0, "WORKGROUP", 0x00, true, "\\MAILSLOT\\MESSNGR", {'c'});
+    ASSERT_TRUE(WaitForMessages(mailslots, handle, 3)) << lan.Host(0).Counters().malformedPackets.load() << " " << lan.Host(0).Counters().droppedDatagrams.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::size_t count = 0;
+    std::size_t next = 0;
+    ASSERT_TRUE(mailslots.GetMailslotInfo(handle, count, next));
+    EXPECT_EQ(count, 3u) << "only the writes to ALICE, HOST0<00> and the workgroup";
+    EXPECT_EQ(Read(mailslots, handle), "a");
+    EXPECT_EQ(Read(mailslots, handle), "b");
+    EXPECT_EQ(Read(mailslots, handle), "c");
+
+    // An old LAN Manager announcement on \MAILSLOT\LANMAN is not a browser frame.
+    std::vector<std::uint8_t> lanman(40, 'L');
+    lanman[0] = 1;
+    SendRaw(lan, 0, "WORKGROUP", 0x00, true, "\\MAILSLOT\\LANMAN", lanman);
+    for (int i = 0; i < 3000; ++i) {
+        NbBrowseAnnouncement announcement{kBrowseHostAnnouncement, 60000, "FLOOD" + std::to_string(i), 5, 1, 3, ""};
+        SendRaw(lan, 0, "G" + std::to_string(i % 500), 0x1D, true, "\\MAILSLOT\\BROWSE", EncodeAnnouncement(announcement));
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::vector<NbBrowseEntry> entries;
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        entries = mailslots.BrowseList();
+    } while (entries.size() < NbBrowseList::kMaxComputers && std::chrono::steady_clock::now() < deadline);
+    EXPECT_LE(entries.size(), NbBrowseList::kMaxComputers + NbBrowseList::kMaxWorkgroups + 2);
+    EXPECT_GE(entries.size(), 1000u) << "most of the flood arrived";
+    EXPECT_TRUE(std::none_of(entries.begin(), entries.end(), [](const NbBrowseEntry& e) { return e.name.starts_with("LLLL"); }));
 }
 
 }  // namespace
