@@ -18,22 +18,27 @@ class ScriptedEnum : public PlNetEnum {
 public:
     std::optional<std::vector<PlNetResource>> Enumerate(const PlNetResource* parent) override
     {
+        std::lock_guard lock(mutex);
         const auto it = containers.find(parent == nullptr ? std::string() : parent->remoteName);
         if (it == containers.end())
             return std::nullopt;
         return it->second;
     }
+    void Add(const std::string& container, PlNetResource resource)
+    {
+        std::lock_guard lock(mutex);
+        containers[container].push_back(std::move(resource));
+    }
+    std::mutex mutex;
     std::map<std::string, std::vector<PlNetResource>> containers;
 };
 
-ScriptedEnum MakeLan(int computers)
+void FillLan(ScriptedEnum& lan, int computers)
 {
-    ScriptedEnum lan;
     lan.containers[""] = {{kDisplayNetwork, "Network", {}}, {kDisplayServer, "\\\\LONER", "alone"}};
     lan.containers["Network"] = {{kDisplayDomain, "LABGROUP", "master"}, {kDisplayShare, "\\\\X\\share", {}}};
     for (int i = 0; i < computers; ++i)
         lan.containers["LABGROUP"].push_back({kDisplayServer, "\\\\HOST" + std::to_string(i), "c"});
-    return lan;
 }
 
 struct Collector {
@@ -57,7 +62,8 @@ struct Collector {
 
 TEST(PlNetworkBrowser, SortsTheEnumerationIntoDomainsAndServers)
 {
-    ScriptedEnum lan = MakeLan(2);
+    ScriptedEnum lan;
+    FillLan(lan, 2);
     PlNetworkBrowser browser(lan);
     browser.Refresh();
     const auto tree = browser.TreeCopy();
@@ -71,7 +77,8 @@ TEST(PlNetworkBrowser, SortsTheEnumerationIntoDomainsAndServers)
 
 TEST(PlNetworkBrowser, SearchDeliversDomainsAndRecipientsThenFinishes)
 {
-    ScriptedEnum lan = MakeLan(2);
+    ScriptedEnum lan;
+    FillLan(lan, 2);
     PlNetworkBrowser browser(lan);
     browser.SetNameLookup([](const std::string& computer) {
         return computer == "HOST0" ? std::vector<std::string>{"ALICE", "HOST0"} : std::vector<std::string>{};
@@ -93,7 +100,8 @@ TEST(PlNetworkBrowser, SearchDeliversDomainsAndRecipientsThenFinishes)
 
 TEST(PlNetworkBrowser, CancelStopsTheWalkAndSilencesTheSearch)
 {
-    ScriptedEnum lan = MakeLan(50);
+    ScriptedEnum lan;
+    FillLan(lan, 50);
     PlNetworkBrowser browser(lan);
     std::atomic<int> lookups{0};
     browser.SetNameLookup([&](const std::string&) {
@@ -116,7 +124,8 @@ TEST(PlNetworkBrowser, CancelStopsTheWalkAndSilencesTheSearch)
 
 TEST(PlNetworkBrowser, SearchesThatEndedAloneAreNeverTouchedAgain)
 {
-    ScriptedEnum lan = MakeLan(1);
+    ScriptedEnum lan;
+    FillLan(lan, 1);
     PlNetworkBrowser browser(lan);
     browser.SetNameLookup([](const std::string&) { return std::vector<std::string>{}; });
     browser.Refresh();
@@ -154,6 +163,38 @@ TEST(MessengerNames, TakesUniqueMessengerNamesWithinTheReply)
     std::memcpy(reply.data(), &status, sizeof status);
     EXPECT_EQ(MessengerNamesOf(reply).size(), 2u) << "a count beyond the buffer is cut";
     EXPECT_TRUE(MessengerNamesOf(std::span(reply).first(10)).empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PlNetworkBrowser, RefreshThreadRebuildsTheTreeAndDestructionStopsARunningSearch)
+{
+    ScriptedEnum lan;
+    FillLan(lan, 1);
+    std::atomic<int> lookups{0};
+    Collector collector;
+    {
+        PlNetworkBrowser browser(lan, 20);
+        browser.SetNameLookup([&](const std::string&) {
+            ++lookups;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return std::vector<std::string>{};
+        });
+        ASSERT_TRUE(browser.CreateThread());
+        ASSERT_TRUE(WaitUntil([&] { return browser.TreeCopy()->ChildCount() == 2; }));
+        lan.Add("LABGROUP", {kDisplayServer, "\\\\LATECOMER", ""});
+        ASSERT_TRUE(WaitUntil([&] { return browser.TreeCopy()->Child(0).ChildCount() == 2; }))
+            << "the next refresh sees the new server";
+        for (int i = 0; i < 200; ++i)
+            lan.Add("LABGROUP", {kDisplayServer, "\\\\MORE" + std::to_string(i), ""});
+        ASSERT_TRUE(WaitUntil([&] { return browser.TreeCopy()->Child(0).ChildCount() > 200; }));
+        browser.Search(&collector.result, &collector.done);
+        ASSERT_TRUE(WaitUntil([&] { return lookups.load() >= 2; }));
+    }  // destroyed mid-search: the search is stopped and joined
+    EXPECT_EQ(collector.finished.load(), 0);
+    EXPECT_LT(lookups.load(), 100);
 }
 
 }  // namespace
