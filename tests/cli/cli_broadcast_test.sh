@@ -31,7 +31,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 on() { local host=$1; shift; PARLINO_NETBT_CONF="$work/host$host.conf" PARLINO_USERNAME=user$host "$cli" "$@"; }
 
 # browse on A runs first, so that it hears B and C announce themselves as they start.
-on A browse --wait 4 --search >"$work/browse" 2>"$work/browse.err" &
+on A browse --wait 6 --search >"$work/browse" 2>"$work/browse.err" &
 browser=$!
 pids+=("$browser")
 sleep 0.5
