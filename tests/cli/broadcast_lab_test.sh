@@ -22,7 +22,7 @@ chmod 755 "$work"
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  sleep 0.3
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   [ -f "$work/samba/nmbd.pid" ] && kill "$(cat "$work/samba/nmbd.pid")" 2>/dev/null || true
   for ns in "$ns1" "$ns2" "$ns3" "$ns_br"; do ip netns del "$ns" 2>/dev/null || true; done
   rm -rf "$work"
@@ -78,25 +78,30 @@ oem_codepage = CP850
 CONF
 done
 on() { local i=$1 name=$2; shift 2; ip netns exec "${run}h$i" env PARLINO_NETBT_CONF="$work/host$name.conf" PARLINO_USERNAME="user$name" "$cli" "$@"; }
+# Started without a function, so that $! is the process of parlino-cli itself
+# (ip netns exec and env replace themselves with it).
+background() {
+  local i=$1 name=$2 out=$3; shift 3
+  ip netns exec "${run}h$i" env PARLINO_NETBT_CONF="$work/host$name.conf" PARLINO_USERNAME="user$name" \
+    "$cli" "$@" >"$out" 2>"$out.err" &
+  pids+=($!)
+}
 
 sleep 1  # tshark starts capturing
 # Our browser on host 2 listens before the others start, so it hears their
 # first announcements; nmbd becomes local master after about 20 s and then
 # sends its domain announcement.
-on 2 B browse --wait 40 >"$work/browse" 2>"$work/browse.err" &
+background 2 B "$work/browse" browse --wait 40
 browser=$!
-pids+=("$browser")
 sleep 1
 ip netns exec "$ns1" nmbd -D -s "$work/samba/smb.conf" || fail "nmbd did not start"
-on 3 C listen --json >"$work/outC" 2>/dev/null &
-pids+=($!)
+background 3 C "$work/outC" listen --json
 wait "$browser" || fail "browse exited with status $?"
 grep -q "^LABGROUP  (workgroup or domain)" "$work/browse" || fail "no LABGROUP in: $(cat "$work/browse")"
 grep -q "^    SAMBAPEER" "$work/browse" || fail "no SAMBAPEER in: $(cat "$work/browse")"
 grep -q "^    HOSTC" "$work/browse" || fail "no HOSTC in: $(cat "$work/browse")"
 
-on 2 B listen --json >"$work/outB" 2>/dev/null &
-pids+=($!)
+background 2 B "$work/outB" listen --json
 sleep 3  # both listens hold their names
 on 2 B send --broadcast LABGROUP "to the workgroup" || fail "workgroup broadcast"
 on 2 B send --broadcast HOSTC "only C" || fail "computer broadcast"
@@ -119,8 +124,8 @@ assert not any(text == "only C" for _, _, text in b), b
 PY
 
 for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
 pids=()
-sleep 1
 tshark -r "$work/lan.pcap" -Y '_ws.malformed || _ws.expert.severity >= warning' 2>/dev/null >"$work/bad" || true
 [ ! -s "$work/bad" ] || fail "tshark warnings: $(head -5 "$work/bad")"
 ours='ip.src == 169.254.77.2 || ip.src == 169.254.77.3'

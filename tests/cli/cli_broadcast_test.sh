@@ -7,7 +7,11 @@ set -euo pipefail
 cli=$1
 work=$(mktemp -d)
 pids=()
-cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"; }
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
 trap cleanup EXIT
 
 base=$((26000 + ($$ % 2000) * 3))
@@ -29,16 +33,19 @@ done
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 on() { local host=$1; shift; PARLINO_NETBT_CONF="$work/host$host.conf" PARLINO_USERNAME=user$host "$cli" "$@"; }
+# Started without a function, so that $! is the process of parlino-cli itself.
+background() {
+  local host=$1 out=$2; shift 2
+  PARLINO_NETBT_CONF="$work/host$host.conf" PARLINO_USERNAME=user$host "$cli" "$@" >"$out" 2>"$out.err" &
+  pids+=($!)
+}
 
 # browse on A runs first, so that it hears B and C announce themselves as they start.
-on A browse --wait 6 --search >"$work/browse" 2>"$work/browse.err" &
+background A "$work/browse" browse --wait 6 --search
 browser=$!
-pids+=("$browser")
 sleep 0.5
-on B listen --json >"$work/outB" 2>/dev/null &
-pids+=($!)
-on C listen --json >"$work/outC" 2>/dev/null &
-pids+=($!)
+background B "$work/outB" listen --json
+background C "$work/outC" listen --json
 
 for _ in $(seq 100); do on A send HOSTB "ping" 2>/dev/null && on A send HOSTC "ping" 2>/dev/null && break; sleep 0.1; done
 on A send --broadcast '*' "to everyone" || fail "broadcast to *"
