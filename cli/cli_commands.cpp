@@ -10,8 +10,9 @@ namespace {
 
 constexpr std::array kCommands = {
     Command{"nbtstat", &NbtstatCommand, "NetBIOS over TCP/IP names and name tables"},
-    Command{"send", &SendCommand, "send a personal message"},
+    Command{"send", &SendCommand, "send a personal or broadcast message"},
     Command{"listen", &ListenCommand, "receive messages and print them"},
+    Command{"browse", &BrowseCommand, "list the LAN's workgroups and computers, search recipients"},
     Command{"archive", &ArchiveCommand, "inspect a message archive file (dump, check, show)"},
     Command{"contacts", &ContactsCommand, "print the contact tree of a contacts file"},
 };

@@ -37,5 +37,6 @@ int SendCommand(std::span<const std::string> args);
 int ListenCommand(std::span<const std::string> args);
 int ArchiveCommand(std::span<const std::string> args);
 int ContactsCommand(std::span<const std::string> args);
+int BrowseCommand(std::span<const std::string> args);
 
 }  // namespace pl::cli

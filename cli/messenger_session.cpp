@@ -32,10 +32,16 @@ void MessengerSession::Start(const std::vector<std::string>& names, PlMessagingC
     client_->CreateThread();
     network_->SetListener(client_->ChangeListener());
     network_->StartRefresh();
+    mailslots_ = std::make_unique<PlProviderMailslots>(provider_->Mailslots());
+    broadcast_ = std::make_unique<PlMslotMessagingClient>(*mailslots_, provider_->ComputerName(),
+                                                          names.size() > 1 ? names[1] : std::string());
+    broadcast_->SetReceiver(receiver);
+    broadcast_->CreateThread();
 }
 
 MessengerSession::~MessengerSession()
 {
+    broadcast_.reset();
     network_.reset();
     client_.reset();
     provider_.reset();
@@ -44,7 +50,7 @@ MessengerSession::~MessengerSession()
 bool MessengerSession::WaitForNames(int ms)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (client_->OpenNameCount() < expectedNames_) {
+    while (client_->OpenNameCount() < expectedNames_ || broadcast_->OpenMailslotCount() == 0) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -4,6 +4,8 @@
 // before the client).
 
 #include "platform/netbios/pl_netbios_provider.h"
+#include "transport/mailslot/pl_provider_mailslots.h"
+#include "transport/messaging/pl_mslot_messaging_client.h"
 #include "transport/messaging/pl_smb_messaging_client.h"
 #include "transport/netbios/pl_netbios_network.h"
 
@@ -21,15 +23,19 @@ public:
     explicit MessengerSession(bool queryOnly);
     ~MessengerSession();
 
-    // Starts the client with `names` (the first is the one it sends from) and
-    // the adapter refresh. REQUIRES: called once.
+    // Starts the personal client with `names` (the first is the one it sends
+    // from), the adapter refresh and the broadcast client; both clients
+    // deliver to `receiver`. REQUIRES: called once.
     void Start(const std::vector<std::string>& names, PlMessagingClient::Receiver* receiver);
 
-    // Waits until every name is open on every adapter, at most `ms`.
+    // Waits until every name is open on every adapter and the mailslot is
+    // open, at most `ms`.
     bool WaitForNames(int ms);
 
     // REQUIRES: Start was called.
     PlSmbMessagingClient& Client() { return *client_; }
+    PlMslotMessagingClient& BroadcastClient() { return *broadcast_; }
+    PlNetbiosNetwork& Network() { return *network_; }
     nb::PlNetbiosProvider& Provider() { return *provider_; }
     PlNetbiosNetwork& Network() { return *network_; }
 
@@ -37,6 +43,8 @@ private:
     std::unique_ptr<nb::PlNetbiosProvider> provider_;
     std::unique_ptr<PlNetbiosNetwork> network_;
     std::unique_ptr<PlSmbMessagingClient> client_;
+    std::unique_ptr<PlProviderMailslots> mailslots_;
+    std::unique_ptr<PlMslotMessagingClient> broadcast_;
     std::size_t expectedNames_ = 0;
 };
 

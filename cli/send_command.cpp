@@ -1,6 +1,7 @@
-// parlino-cli send: sends one personal message and reports the outcome as the
-// messenger's compose window does. Works beside a running messenger: it calls
-// from a query-only provider that binds no fixed port.
+// parlino-cli send: sends one personal message, or with --broadcast one
+// broadcast message, and reports the outcome as the messenger's compose window
+// does. Works beside a running messenger: it calls (and writes its mailslot
+// datagram) from a query-only provider that binds no fixed port.
 
 #include "cli/cli_commands.h"
 #include "cli/messenger_session.h"
@@ -23,6 +24,7 @@ constexpr int kNamesReadyMs = 5000;
 
 struct SendOptions {
     std::string from;
+    bool broadcast = false;
     std::string recipient;
     std::optional<std::string> text;
 };
@@ -32,11 +34,13 @@ int SendUsage(const std::string& what)
     std::ostream& out = what.empty() ? std::cout : std::cerr;
     if (!what.empty())
         out << "send: " << what << "\n";
-    out << "usage: parlino-cli send [--from NAME] RECIPIENT [TEXT]\n"
-              << "  sends a personal message to the user or computer RECIPIENT; without TEXT\n"
-              << "  the text is read from standard input\n"
-              << "exit status: 0 sent, 1 the network could not be used, 2 bad arguments,\n"
-              << "  3 \"Recipient not found\", 4 \"Message transmission error\", 5 \"Unknown error\"\n";
+    out << "usage: parlino-cli send [--from NAME] [--broadcast] RECIPIENT [TEXT]\n"
+        << "  sends a personal message to the user or computer RECIPIENT; without TEXT\n"
+        << "  the text is read from standard input. With --broadcast RECIPIENT is a\n"
+        << "  workgroup, a domain, a computer or \"*\" (the own workgroup) and the message\n"
+        << "  goes as one MESSNGR mailslot datagram, cut to 128 characters\n"
+        << "exit status: 0 sent, 1 the network could not be used, 2 bad arguments,\n"
+        << "  3 \"Recipient not found\", 4 \"Message transmission error\", 5 \"Unknown error\"\n";
     return what.empty() ? kExitOk : kExitUsage;
 }
 
@@ -54,6 +58,8 @@ std::optional<SendOptions> ParseSendOptions(std::span<const std::string> args, s
                 return std::nullopt;
             }
             options.from = args[++i];
+        } else if (args[i] == "--broadcast") {
+            options.broadcast = true;
         } else if (args[i].starts_with("--")) {
             error = "unknown option \"" + args[i] + "\"";
             return std::nullopt;
@@ -127,7 +133,11 @@ int SendCommand(std::span<const std::string> args)
         return kExitUnknownError;
     }
     try {
-        session->Client().Send(CMsg{kPersonalMessage, options->recipient, from, options->recipient, text});
+        if (options->broadcast)
+            session->BroadcastClient().Send(
+                CMsg{kBroadcastMessage, options->recipient, from, UpperCase(options->recipient), text});
+        else
+            session->Client().Send(CMsg{kPersonalMessage, options->recipient, from, options->recipient, text});
     } catch (const PlAddrNotFoundErr&) {
         std::cerr << "send: Recipient not found\n";
         return kExitNotFound;

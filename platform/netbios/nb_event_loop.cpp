@@ -197,6 +197,10 @@ void NbEventLoop::Run()
         const int count = epoll_wait(epoll_.Get(), events, kMaxEvents, wait);
         std::lock_guard lock(stateMutex_);
         sleepUntil_ = PlNetbiosClock::TimePoint::min();
+        // Tasks first: a request posted before a packet was sent to us (a
+        // receive, the start of a service) must be in place when the packet
+        // is handled.
+        RunTasks();
         for (int i = 0; i < count; ++i) {
             const std::uint64_t key = events[i].data.u64;
             if (key == kWakeKey) {

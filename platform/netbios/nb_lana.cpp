@@ -35,6 +35,7 @@ void NbLana::OpenSockets()
     const std::uint32_t address = settings_.interface.address;
     if (settings_.queryOnly) {
         nameSocket_ = OpenUdp(address, 0, true);
+        datagramSocket_ = OpenUdp(address, 0, true);  // sends mailslot writes only
         loop_.Watch(nameSocket_.Get(), EPOLLIN, [this](std::uint32_t) { OnNameSocket(nameSocket_.Get()); });
         return;
     }
@@ -144,11 +145,11 @@ void NbLana::Reset(NCB* ncb, Serial serial)
         maxSessions_ = sessions == 0 ? kDefaultMaxSessions : std::min<std::size_t>(sessions, kLimitSessions);
         maxNames_ = names == 0 ? kDefaultMaxNames : std::min<std::size_t>(names, kLimitNames);
     }
-    Shutdown(serial);
+    Shutdown(serial, true);
     Complete(serial, NRC_GOODRET);
 }
 
-void NbLana::Shutdown(Serial keep)
+void NbLana::Shutdown(Serial keep, bool keepServiceNames)
 {
     requests_.CompleteAll(number_, NRC_CMDCAN, keep);
     while (!sessions_.empty())
@@ -156,8 +157,13 @@ void NbLana::Shutdown(Serial keep)
     while (!incoming_.empty())
         DropIncoming(incoming_.begin()->first);
     calls_.clear();
-    while (!names_.empty())
-        RemoveName(names_.front().num, names_.front().state == NameState::Registered);
+    for (;;) {
+        const auto it = std::find_if(names_.begin(), names_.end(),
+                                     [&](const LocalName& entry) { return !(keepServiceNames && entry.service); });
+        if (it == names_.end())
+            break;
+        RemoveName(it->num, it->state == NameState::Registered);
+    }
     for (auto& [id, query] : queries_)
         loop_.CancelTimer(query.timer);
     queries_.clear();

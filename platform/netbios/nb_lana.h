@@ -21,6 +21,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
+#include <utility>
 #include <vector>
 
 namespace pl::nb {
@@ -66,7 +68,26 @@ public:
     std::vector<NbCachedName> CachedNames() const;
     // Releases every name and ends every session; every pending NCB of this
     // adapter but `keep` completes with NRC_CMDCAN.
-    void Shutdown(Serial keep = 0);
+    // With `keepServiceNames` the provider's own names stay (an NCB reset).
+    void Shutdown(Serial keep = 0, bool keepServiceNames = false);
+
+    // Mailslot support (nb_lana_mailslots.cpp). The tap sees every data
+    // datagram received; when it returns true the datagram was consumed.
+    using DatagramTap = std::function<bool(NbLana&, const NbDatagram&)>;
+    using NameHandler = std::function<void(std::optional<std::pair<std::uint32_t, bool>>)>;
+    void SetDatagramTap(DatagramTap tap) { tap_ = std::move(tap); }
+    // Sends one datagram from `source`: to `address` when given, else to the
+    // broadcast addresses. Returns the datagram as it was sent.
+    NbDatagram SendDatagramFrom(const NetbiosNameBytes& source, const NetbiosNameBytes& destination, bool group,
+                                std::optional<std::uint32_t> address, std::vector<std::uint8_t> data);
+    // Resolves a name as a call does; the handler gets the address and group flag.
+    void ResolveName(const NetbiosNameBytes& name, NameHandler handler);
+    // Whether a registered local name has these first 15 bytes.
+    bool HasLocalName(std::span<const std::uint8_t> base) const;
+    bool QueryOnly() const { return settings_.queryOnly; }
+    // Registers a name of the provider itself (COMPUTER<00>, WORKGROUP<00>),
+    // which an NCB reset leaves in place. Does nothing on a query-only adapter.
+    void AddServiceName(const NetbiosNameBytes& name, bool group);
 
 private:
     enum class NameState { Registering, Registered, Conflict, Deregistering };
@@ -87,6 +108,7 @@ private:
         int triesLeft = 0;
         bool viaWins = false;
         NbEventLoop::TimerId timer = 0;
+        bool service = false;
         std::deque<PendingListen> listens;
         std::deque<Serial> datagramReceives;
     };
@@ -217,6 +239,7 @@ private:
     std::deque<Serial> anyDatagramReceives_;
     std::deque<Serial> broadcastReceives_;
     std::uint8_t lastLsn_ = 0;
+    DatagramTap tap_;
 };
 
 }  // namespace pl::nb

@@ -92,6 +92,8 @@ void NbLana::OnDatagramSocket(int fd)
             ++counters_.droppedDatagrams;  // fragments and distributor packets are not handled
             continue;
         }
+        if (tap_ && tap_(*this, *datagram))
+            continue;
         DeliverDatagram(*datagram);
     }
 }

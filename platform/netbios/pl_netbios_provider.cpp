@@ -30,12 +30,15 @@ PlNetbiosProvider::PlNetbiosProvider(const NetbtConfig& config, std::shared_ptr<
         lanas_.push_back(std::make_unique<NbLana>(number, std::move(settings), *loop_, *requests_, counters_));
         adapters_.push_back(Adapter{number, interface.name, interface.address});
     }
+    mailslots_ = std::make_unique<NbMailslotService>(*loop_, lanas_, computerName_, config.workgroup, counters_);
+    loop_->Post([this] { mailslots_->Start(); });
     loop_->Start();
 }
 
 PlNetbiosProvider::~PlNetbiosProvider()
 {
     RunOnLoop([this] {
+        mailslots_->Stop();
         for (auto& lana : lanas_)
             lana->Shutdown();
         requests_->CompleteAll(-1, NRC_CMDCAN);

@@ -13,6 +13,7 @@
 #include "platform/netbios/nb_clock.h"
 #include "platform/netbios/nb_counters.h"
 #include "platform/netbios/nb_lana.h"
+#include "platform/netbios/nb_mailslots.h"
 #include "platform/netbios/netbt_config.h"
 
 #include <cstdint>
@@ -59,6 +60,9 @@ public:
     std::uint8_t NodeStatusByAddress(std::uint8_t lana, std::uint32_t address, std::span<std::uint8_t> buffer,
                                      std::uint16_t& length);
 
+    // The mailslots and the browse list (thread-safe, see NbMailslotService).
+    NbMailslotService& Mailslots() { return *mailslots_; }
+
     // Makes the thread read the clock again (after a test moved its clock).
     void Wake();
 
@@ -73,6 +77,7 @@ private:
     std::unique_ptr<NbRequests> requests_;
     std::vector<std::unique_ptr<NbLana>> lanas_;
     std::vector<Adapter> adapters_;
+    std::unique_ptr<NbMailslotService> mailslots_;
 };
 
 }  // namespace pl::nb
