@@ -37,7 +37,6 @@ public:
     PlMslotMessagingClient& BroadcastClient() { return *broadcast_; }
     PlNetbiosNetwork& Network() { return *network_; }
     nb::PlNetbiosProvider& Provider() { return *provider_; }
-    PlNetbiosNetwork& Network() { return *network_; }
 
 private:
     std::unique_ptr<nb::PlNetbiosProvider> provider_;

@@ -59,6 +59,7 @@ public:
     ~NbLana();
 
     std::uint8_t Number() const { return number_; }
+    const NbInterface& Interface() const { return settings_.interface; }
 
     // Runs one NCB command addressed to this adapter.
     static bool ServedWhenQueryOnly(std::uint8_t command);
