@@ -5,9 +5,14 @@
 #include "cli/cli_commands.h"
 #include "cli/messenger_session.h"
 
+#include "archive/pl_browser_workgroups.h"
 #include "archive/pl_contacts_manager.h"
+#include "platform/sync/pl_event.h"
+#include "transport/browser/pl_network_browser.h"
+#include "transport/browser/pl_provider_net_enum.h"
 
 #include <cstdio>
+#include <string>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -16,25 +21,39 @@ namespace pl::cli {
 
 namespace {
 
-constexpr const char* kContactsHelp = "usage: parlino-cli contacts FILE [--poll]\n"
-                                      "  prints the groups and members of a contacts file (contacts.txt), sorted\n"
-                                      "  as the contact list shows them, with each member's type and network name.\n"
-                                      "  --poll asks once which users and computers answer on the network and\n"
-                                      "  marks them available (domains and workgroups are not polled here).\n";
+constexpr const char* kContactsHelp =
+    "usage: parlino-cli contacts FILE [--poll [--browse SECONDS]]\n"
+    "  prints the groups and members of a contacts file (contacts.txt), sorted\n"
+    "  as the contact list shows them, with each member's type and network name.\n"
+    "  --poll asks once which users and computers answer on the network and\n"
+    "  marks them available. With --browse it first listens SECONDS seconds for\n"
+    "  the LAN's browser announcements, and a domain or workgroup is available\n"
+    "  when the LAN browser lists it (this binds the NetBIOS ports, so it does\n"
+    "  not run beside a messenger on the same computer).\n";
+
+bool ParseSeconds(const std::string& text, int& seconds)
+{
+    if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    seconds = std::stoi(text);
+    return true;
+}
 
 const char* TypeWord(std::int32_t type)
 {
     return type == kContactUser ? "user or computer" : "domain or workgroup";
 }
 
-void PrintTree(PlContactsManager& manager, bool polled)
+// Availability is shown for what was polled: users and computers, and domains
+// and workgroups when the LAN browser was asked too.
+void PrintTree(PlContactsManager& manager, bool polled, bool browsed)
 {
     for (const PlContactGroupCopy& group : manager.Tree()) {
         std::printf("%s %s\n", group.open ? "[-]" : "[+]", group.name.empty() ? "(no group)" : group.name.c_str());
         for (const PlContactItem& member : group.members) {
             std::printf("    %s  <%s>  %s", member.record.displayName.c_str(), member.record.realName.c_str(),
                 TypeWord(member.record.type));
-            if (polled && member.record.type == kContactUser)
+            if (polled && (member.record.type == kContactUser || browsed))
                 std::printf("  %s", member.available ? "available" : "not available");
             std::printf("\n");
         }
@@ -47,13 +66,17 @@ int ContactsCommand(std::span<const std::string> args)
 {
     std::string path;
     bool poll = false;
-    for (const std::string& word : args) {
+    int browseSeconds = -1;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
         if (word == "--help" || word == "-h") {
             std::fputs(kContactsHelp, stdout);
             return kExitOk;
         }
         if (word == "--poll") {
             poll = true;
+        } else if (word == "--browse" && i + 1 < args.size() && ParseSeconds(args[i + 1], browseSeconds)) {
+            ++i;
         } else if (path.empty() && !word.starts_with("--")) {
             path = word;
         } else {
@@ -76,12 +99,13 @@ int ContactsCommand(std::span<const std::string> args)
     manager.SetDataSet(&set);
     manager.Load(true);
     if (!poll) {
-        PrintTree(manager, false);
+        PrintTree(manager, false, false);
         return kExitOk;
     }
+    const bool browse = browseSeconds >= 0;
     std::unique_ptr<MessengerSession> session;
     try {
-        session = std::make_unique<MessengerSession>(true);
+        session = std::make_unique<MessengerSession>(!browse);
     } catch (...) {
         ReportProviderFailure("contacts");
         return kExitFailure;
@@ -91,8 +115,19 @@ int ContactsCommand(std::span<const std::string> args)
         session->Network().Rebuild();
     }
     manager.SetNetwork(&session->Network());
+    std::unique_ptr<PlProviderNetEnum> enumeration;
+    std::unique_ptr<PlNetworkBrowser> browser;
+    if (browse) {
+        // The provider asked the workgroup to announce when it started.
+        PlEvent().Wait(browseSeconds * 1000);
+        enumeration = std::make_unique<PlProviderNetEnum>(session->Provider().Mailslots());
+        browser = std::make_unique<PlNetworkBrowser>(*enumeration);
+        browser->SetNetwork(&session->Network());
+        browser->Refresh();
+        manager.SetWorkgroupListed(WorkgroupsListedBy(*browser));
+    }
     manager.Poll();
-    PrintTree(manager, true);
+    PrintTree(manager, true, browse);
     return kExitOk;
 }
 

@@ -21,6 +21,7 @@ chmod 755 "$work"
 listener=""
 cleanup()
 {
+    set +e
     [ -n "$listener" ] && kill "$listener" 2>/dev/null
     samba_stop "$work/samba"
     sleep 0.5
