@@ -42,8 +42,11 @@ void MessengerSession::Start(const std::vector<std::string>& names, PlMessagingC
 MessengerSession::~MessengerSession()
 {
     broadcast_.reset();
-    network_.reset();
+    // No change notification reaches the client once the refresh stopped; the
+    // client's names close while the network they were built from still exists.
+    network_->StopRefresh();
     client_.reset();
+    network_.reset();
     provider_.reset();
 }
 

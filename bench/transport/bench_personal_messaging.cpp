@@ -76,8 +76,9 @@ public:
     }
     ~Station()
     {
-        network_.reset();
+        network_->StopRefresh();
         client_.reset();
+        network_.reset();
     }
     PlSmbMessagingClient& Client() { return *client_; }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Test support for the personal client: an inbox that collects the delivered
 // messages, and a station (network plus client on one NCB entry) torn down in
-// the documented order, the network before the client.
+// the safe order: the network's refresh stops, then the client, then the network.
 
 #include "test_wait.h"
 
@@ -55,8 +55,9 @@ public:
     Station& operator=(const Station&) = delete;
     ~Station()
     {
-        network_.reset();
+        network_->StopRefresh();
         client_.reset();
+        network_.reset();
     }
 
     bool WaitReady() { return WaitUntil([&] { return client_->OpenNameCount() == 2 * adapters_; }); }

@@ -115,8 +115,10 @@ protected:
     }
     void TearDown() override
     {
-        network.reset();
+        if (network)
+            network->StopRefresh();
         client.reset();
+        network.reset();
     }
     CMsg ToPeer(const std::string& text) { return CMsg{kPersonalMessage, "PEER", "ALICE", "PEER", text}; }
 
