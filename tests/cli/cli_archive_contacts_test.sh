@@ -11,19 +11,8 @@ cleanup() { [ -n "$listener" ] && kill "$listener" 2>/dev/null; rm -rf "$work"; 
 trap cleanup EXIT
 
 base=$((28000 + ($$ % 2000) * 3))
-for host in A:91:92 B:92:91; do
-  IFS=: read -r name own other <<<"$host"
-  cat >"$work/host$name.conf" <<CONF
-[netbt]
-interfaces = 127.0.0.$own
-netbios_name = HOST$name
-name_port = $base
-datagram_port = $((base + 1))
-session_port = $((base + 2))
-broadcast_targets = 127.0.0.$other
-oem_codepage = CP850
-CONF
-done
+source "$(dirname "$0")/loopback_hosts.sh"
+loopback_hosts "$work" 91 2 "$base"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 onA() { PARLINO_NETBT_CONF="$work/hostA.conf" PARLINO_USERNAME=alice "$cli" "$@"; }

@@ -15,21 +15,8 @@ cleanup() {
 trap cleanup EXIT
 
 base=$((26000 + ($$ % 2000) * 3))
-for host in A:91:92,93 B:92:91,93 C:93:91,92; do
-  IFS=: read -r name own others <<<"$host"
-  targets=$(echo "$others" | sed 's/\([0-9]*\)/127.0.0.\1/g; s/,/, /')
-  cat >"$work/host$name.conf" <<CONF
-[netbt]
-interfaces = 127.0.0.$own
-netbios_name = HOST$name
-workgroup = LABGROUP
-name_port = $base
-datagram_port = $((base + 1))
-session_port = $((base + 2))
-broadcast_targets = $targets
-oem_codepage = CP850
-CONF
-done
+source "$(dirname "$0")/loopback_hosts.sh"
+loopback_hosts "$work" 91 3 "$base" LABGROUP
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 on() { local host=$1; shift; PARLINO_NETBT_CONF="$work/host$host.conf" PARLINO_USERNAME=user$host "$cli" "$@"; }

@@ -1,7 +1,7 @@
 // The broadcast client over in-memory mailslots.
 
 #include "fake_mailslots.h"
-#include "test_wait.h"
+#include "messaging_station.h"
 
 #include "transport/core/pl_network_err.h"
 #include "transport/messaging/pl_client_registry.h"
@@ -14,21 +14,6 @@
 namespace {
 
 constexpr const char* kLocalPath = "\\\\.\\MAILSLOT\\MESSNGR";
-
-struct Inbox {
-    void OnMessage(CMsg msg)
-    {
-        std::lock_guard lock(mutex);
-        messages.push_back(std::move(msg));
-    }
-    std::size_t Count()
-    {
-        std::lock_guard lock(mutex);
-        return messages.size();
-    }
-    std::mutex mutex;
-    std::vector<CMsg> messages;
-};
 
 class BroadcastClientTest : public ::testing::Test {
 protected:
