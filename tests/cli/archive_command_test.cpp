@@ -1,6 +1,8 @@
 // parlino-cli archive: the record formats, and dump and check run on a file
 // that another process holds open for writing.
 
+#include "run_cli.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,24 +13,6 @@
 #include "../storage/test_support.h"
 
 namespace {
-
-struct Result {
-    int status;
-    std::string output;
-};
-
-Result RunCli(const std::string& arguments)
-{
-    const std::string command = std::string(PARLINO_CLI) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    Result result{-1, {}};
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        result.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
 
 constexpr std::uint64_t kNoonFileTime = 134097552000000000ULL;  // 2025-12-09 12:00:00 as FILETIME
 
@@ -58,7 +42,7 @@ TEST(ArchiveCommand, DumpsNewestFirstAndChecksWhileTheFileIsHeld)
     raw.SetField(0, "odd");
     db.Insert(raw);
 
-    const Result dump = RunCli("archive dump " + path);
+    const CliResult dump = RunCli("archive dump " + path);
     EXPECT_EQ(dump.status, 0);
     EXPECT_EQ(dump.output,
               "#0 (2:2)  raw row, 1 fields\n"
@@ -69,13 +53,13 @@ TEST(ArchiveCommand, DumpsNewestFirstAndChecksWhileTheFileIsHeld)
               "    first\n"
               "    line two\n"
               "3 rows\n");
-    const Result csv = RunCli("archive dump --csv " + path);
+    const CliResult csv = RunCli("archive dump --csv " + path);
     EXPECT_EQ(csv.status, 0);
     EXPECT_NE(csv.output.find("1,2,1,\"2025-12-09 12:00:01.000\",\"2\",\"BOB\",\"ALICE\",\"a \"\"quoted\"\", reply\"\n"),
               std::string::npos)
         << csv.output;
 
-    const Result check = RunCli("archive check " + path);
+    const CliResult check = RunCli("archive check " + path);
     EXPECT_EQ(check.status, 0) << check.output;
     EXPECT_NE(check.output.find("3 blocks, 1 data pages, 3 rows"), std::string::npos);
     db.Close();
@@ -84,7 +68,7 @@ TEST(ArchiveCommand, DumpsNewestFirstAndChecksWhileTheFileIsHeld)
     std::fseek(file, 2 * 4096 + 4092, SEEK_SET);
     std::fputc(40, file);
     std::fclose(file);
-    const Result damaged = RunCli("archive check " + path);
+    const CliResult damaged = RunCli("archive check " + path);
     EXPECT_EQ(damaged.status, 1);
     EXPECT_NE(damaged.output.find("damaged pages: 2"), std::string::npos) << damaged.output;
 

@@ -1,6 +1,8 @@
 // parlino-cli archive show and contacts: the archive's views and the contact
 // tree as the command prints them, and what they refuse.
 
+#include "run_cli.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,27 +17,9 @@
 
 namespace {
 
-struct Result {
-    int status;
-    std::string output;
-};
-
-Result RunCli(const std::string& arguments)
-{
-    const std::string command = std::string(PARLINO_CLI) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    Result result { -1, {} };
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        result.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
 constexpr std::uint64_t kHour = kFileTimeDay / 24;
 
-bool Has(const Result& result, const std::string& text)
+bool Has(const CliResult& result, const std::string& text)
 {
     return result.output.find(text) != std::string::npos;
 }
@@ -69,7 +53,7 @@ protected:
 
 TEST_F(ArchiveShow, TimeWindowViewsListNewestFirst)
 {
-    Result received = RunCli("archive show " + path + " --received");
+    CliResult received = RunCli("archive show " + path + " --received");
     EXPECT_EQ(received.status, 0) << received.output;
     EXPECT_TRUE(Has(received, "received  from ALICE to BOB\n    line one\n    line two\n1 messages\n"))
         << received.output;
@@ -78,19 +62,19 @@ TEST_F(ArchiveShow, TimeWindowViewsListNewestFirst)
     EXPECT_LT(received.output.find("line one"), received.output.find("four days ago")) << received.output;
     EXPECT_TRUE(Has(received, "2 messages"));
 
-    const Result sent = RunCli("archive show " + path + " --sent --csv");
+    const CliResult sent = RunCli("archive show " + path + " --sent --csv");
     EXPECT_TRUE(Has(sent, "index,received,type,origin,recipient,text\n0,")) << sent.output;
     EXPECT_TRUE(Has(sent, ",\"sent\",\"BOB\",\"Müller\",\"sent lately\"\n"));
     EXPECT_FALSE(Has(sent, "line one"));
 
-    const Result dialog = RunCli("archive show " + path + " --dialog mÜller --days 1");
+    const CliResult dialog = RunCli("archive show " + path + " --dialog mÜller --days 1");
     EXPECT_TRUE(Has(dialog, "sent lately")) << dialog.output;
     EXPECT_TRUE(Has(dialog, "1 messages"));
 }
 
 TEST_F(ArchiveShow, BetweenTakesWholeDaysInclusive)
 {
-    Result between = RunCli("archive show " + path + " --between 2025-12-09 2025-12-09 --csv");
+    CliResult between = RunCli("archive show " + path + " --between 2025-12-09 2025-12-09 --csv");
     EXPECT_EQ(between.status, 0) << between.output;
     EXPECT_TRUE(Has(between, "0,2025-12-09 23:59:59.999,\"sent\",\"BOB\",\"CAROL\",\"day end\"\n")) << between.output;
     EXPECT_TRUE(Has(between, "1,2025-12-09 00:00:00.000,\"received\",\"ALICE\",\"BOB\",\"day start\"\n"));
@@ -106,7 +90,7 @@ TEST_F(ArchiveShow, RefusesWhatMakesNoSense)
     for (const char* bad : { "", "--days 3", "--received --sent", "--received --days 0", "--received --days x",
              "--between 2025-02-30 2025-03-01", "--between 2025-03-02 2025-03-01", "--dialog", "--received --name BOB",
              "--between 2025-03-01 2025-03-02 --days 2" }) {
-        const Result result = RunCli("archive show " + path + " " + bad);
+        const CliResult result = RunCli("archive show " + path + " " + bad);
         EXPECT_EQ(result.status, 2) << bad << ": " << result.output;
     }
     EXPECT_EQ(RunCli("archive show " + dir.File("none/x.qdb") + " --received").status, 1);
@@ -117,7 +101,7 @@ TEST(ContactsCommand, PrintsTheSortedTree)
     ScratchDir dir;
     const std::string path = dir.File("contacts.txt");
     std::ofstream(path, std::ios::binary) << "1;bob;Bob;Team;1\r\n1;al;Al;Team;1\r\nx;WORKGROUP;Office;;0\r\n";
-    const Result result = RunCli("contacts " + path);
+    const CliResult result = RunCli("contacts " + path);
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_EQ(result.output,
         "[+] (no group)\n"
