@@ -2,6 +2,7 @@
 // and broadcast datagrams for the local names and receiving them.
 
 #include "platform/netbios/nb_lana.h"
+#include "platform/netbios/nb_socket.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -74,28 +75,22 @@ void NbLana::ReceiveDatagram(NCB* ncb, Serial serial, bool broadcast)
 
 void NbLana::OnDatagramSocket(int fd)
 {
-    std::uint8_t buffer[2048];
-    for (;;) {
-        sockaddr_in from{};
-        socklen_t fromLength = sizeof from;
-        const ssize_t size = ::recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
-        if (size < 0)
-            return;
-        if (IsOwnSource(ntohl(from.sin_addr.s_addr), ntohs(from.sin_port), settings_.datagramPort))
-            continue;  // our own broadcast, already delivered locally
-        const auto datagram = DecodeDatagram({buffer, static_cast<std::size_t>(size)});
+    ReceiveUdpEach(fd, [this](std::span<const std::uint8_t> bytes, std::uint32_t address, std::uint16_t port) {
+        if (IsOwnSource(address, port, settings_.datagramPort))
+            return;  // our own broadcast, already delivered locally
+        const auto datagram = DecodeDatagram(bytes);
         if (!datagram) {
             ++counters_.malformedPackets;
-            continue;
+            return;
         }
         if (!datagram->IsData() || (datagram->flags & kDgmFlagMore) != 0 || datagram->packetOffset != 0) {
             ++counters_.droppedDatagrams;  // fragments and distributor packets are not handled
-            continue;
+            return;
         }
         if (tap_ && tap_(*this, *datagram))
-            continue;
+            return;
         DeliverDatagram(*datagram);
-    }
+    });
 }
 
 bool NbLana::CompleteDatagramReceive(std::deque<Serial>& queue, const NbDatagram& datagram, std::uint8_t num)

@@ -3,6 +3,7 @@
 // status, the cache of remote names and adapter status.
 
 #include "platform/netbios/nb_lana.h"
+#include "platform/netbios/nb_socket.h"
 
 #include "platform/netbios/nb_lana_session.h"
 
@@ -202,25 +203,17 @@ void NbLana::RemoveName(std::uint8_t num, bool release)
 
 void NbLana::OnNameSocket(int fd)
 {
-    std::uint8_t buffer[2048];
-    for (;;) {
-        sockaddr_in from{};
-        socklen_t fromLength = sizeof from;
-        const ssize_t size = ::recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
-        if (size < 0)
-            return;
-        const std::uint32_t address = ntohl(from.sin_addr.s_addr);
-        const std::uint16_t port = ntohs(from.sin_port);
-        const auto packet = DecodeNbns({buffer, static_cast<std::size_t>(size)});
+    ReceiveUdpEach(fd, [this](std::span<const std::uint8_t> bytes, std::uint32_t address, std::uint16_t port) {
+        const auto packet = DecodeNbns(bytes);
         if (!packet || (packet->questions.empty() && packet->answers.empty())) {
             ++counters_.malformedPackets;
-            continue;
+            return;
         }
         if (packet->IsResponse())
             HandleNameResponse(*packet);
         else if (!settings_.queryOnly && !IsOwnSource(address, port, settings_.namePort))
             HandleNameRequest(*packet, address, port);
-    }
+    });
 }
 
 void NbLana::HandleNameRequest(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port)

@@ -84,4 +84,17 @@ void SendUdp(int fd, std::span<const std::uint8_t> bytes, std::uint32_t address,
         ::sendto(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
 
+void ReceiveUdpEach(int fd, const UdpHandler& handle)
+{
+    std::uint8_t buffer[2048];
+    for (;;) {
+        sockaddr_in from{};
+        socklen_t fromLength = sizeof from;
+        const ssize_t size = ::recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+        if (size < 0)
+            return;
+        handle({buffer, static_cast<std::size_t>(size)}, ntohl(from.sin_addr.s_addr), ntohs(from.sin_port));
+    }
+}
+
 }  // namespace pl::nb

@@ -7,6 +7,7 @@
 #include "platform/pl_error.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -26,5 +27,10 @@ UniqueFd OpenTcpListener(std::uint32_t address, std::uint16_t port);
 // Starts a non-blocking connect from `local`; false when it failed at once.
 bool StartTcpConnect(UniqueFd& fd, std::uint32_t local, std::uint32_t address, std::uint16_t port);
 void SendUdp(int fd, std::span<const std::uint8_t> bytes, std::uint32_t address, std::uint16_t port);
+
+// Reads every datagram waiting on the non-blocking socket `fd` and hands each
+// to `handle` with its source address and port (host order).
+using UdpHandler = std::function<void(std::span<const std::uint8_t> bytes, std::uint32_t address, std::uint16_t port)>;
+void ReceiveUdpEach(int fd, const UdpHandler& handle);
 
 }  // namespace pl::nb
