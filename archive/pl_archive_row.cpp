@@ -11,14 +11,14 @@ std::uint16_t FieldLength(std::string_view text)
 {
     if (text.size() > 0xFFFF)
         throw PlDatabaseErr(PlFormatDiagnostic("pl_archive::MakeRow()", "text.size() <= 0xFFFF",
-            { { "text.size()", static_cast<long long>(text.size()) } }));
+                                               {{"text.size()", static_cast<long long>(text.size())}}));
     return static_cast<std::uint16_t>(text.size());
 }
 
-} // namespace
+}  // namespace
 
-PlRow MakeRow(
-    std::uint64_t localFileTime, std::string_view origin, std::string_view recipient, std::string_view text, char type)
+PlRow MakeRow(std::uint64_t localFileTime, std::string_view origin, std::string_view recipient, std::string_view text,
+              char type)
 {
     PlRow row;
     std::uint8_t time[8];
@@ -85,4 +85,4 @@ char RowType(const PlRow& row)
     return row.FieldLength(kTypeField) > 0 ? static_cast<char>(row.GetField(kTypeField)[0]) : '\0';
 }
 
-} // namespace pl_archive
+}  // namespace pl_archive

@@ -33,8 +33,8 @@ inline constexpr std::string_view kTypeName = "Type";
 
 // A row of the schema, fields set in index order. Throws PlDatabaseErr when
 // the texts do not fit one row.
-PlRow MakeRow(
-    std::uint64_t localFileTime, std::string_view origin, std::string_view recipient, std::string_view text, char type);
+PlRow MakeRow(std::uint64_t localFileTime, std::string_view origin, std::string_view recipient, std::string_view text,
+              char type);
 
 // The row for a message that arrived: from, to, and the text with every line
 // break stored as CR LF (the protocols' line-break byte 0x14, as it reads in
@@ -54,4 +54,4 @@ std::optional<std::uint64_t> ReceivedTime(const PlRow& row);
 // The first byte of "Type", or 0 when the field is empty. REQUIRES: HasSchema(row).
 char RowType(const PlRow& row);
 
-} // namespace pl_archive
+}  // namespace pl_archive

@@ -32,15 +32,15 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day)
 
 const std::int64_t kDays1601To1970 = -DaysFromCivil(1601, 1, 1);
 
-} // namespace
+}  // namespace
 
 std::uint64_t PlFileTimeFromLocal(const PlLocalTime& t)
 {
-    const std::int64_t days
-        = DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) + kDays1601To1970;
+    const std::int64_t days =
+        DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) + kDays1601To1970;
     const std::int64_t seconds = days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
-    return static_cast<std::uint64_t>(seconds) * kFileTimeSecond
-        + static_cast<std::uint64_t>(t.millisecond) * kFileTimeMillisecond;
+    return static_cast<std::uint64_t>(seconds) * kFileTimeSecond +
+           static_cast<std::uint64_t>(t.millisecond) * kFileTimeMillisecond;
 }
 
 PlLocalTime PlLocalFromFileTime(std::uint64_t fileTime)
@@ -87,7 +87,7 @@ std::string PlFormatLocalTime(std::uint64_t fileTime)
 {
     const PlLocalTime t = PlLocalFromFileTime(fileTime);
     char text[40];
-    std::snprintf(
-        text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
     return text;
 }

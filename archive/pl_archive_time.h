@@ -13,8 +13,8 @@ inline constexpr std::uint64_t kFileTimeDay = 86400000ULL * kFileTimeMillisecond
 
 struct PlLocalTime {
     int year = 1601;
-    int month = 1; // 1..12
-    int day = 1; // 1..31
+    int month = 1;  // 1..12
+    int day = 1;    // 1..31
     int hour = 0;
     int minute = 0;
     int second = 0;

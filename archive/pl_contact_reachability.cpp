@@ -24,9 +24,8 @@ bool PlMessengerNameAnswers(PlNetbiosNetwork& network, const std::string& realNa
     for (const std::uint8_t lana : lanas) {
         if (thread != nullptr && thread->IsStopRequested())
             return false;
-        if (ncb::AdapterStatus(
-                network.Entry(), lana, name, buffer.data(), kContactStatusBufferSize, kContactStatusTimeoutMs)
-            == 0)
+        if (ncb::AdapterStatus(network.Entry(), lana, name, buffer.data(), kContactStatusBufferSize,
+                               kContactStatusTimeoutMs) == 0)
             return true;
     }
     return false;

@@ -12,9 +12,9 @@ inline constexpr std::int32_t kContactGroupRow = 3;
 
 struct PlContactRecord {
     std::int32_t type = kContactWorkgroup;
-    std::string realName; // the network name messages go to
-    std::string displayName; // the name shown in the list
-    std::string groupName; // the group it is filed under, may be empty
+    std::string realName;     // the network name messages go to
+    std::string displayName;  // the name shown in the list
+    std::string groupName;    // the group it is filed under, may be empty
     std::int32_t groupOpen = 0;
 
     bool operator==(const PlContactRecord&) const = default;

@@ -18,10 +18,10 @@ std::int32_t IntegerOf(const PlValue& value)
 
 std::string TextOf(const PlValue& value)
 {
-    return value.GetTag() == PlValue::kText ? value.Text() : std::string {};
+    return value.GetTag() == PlValue::kText ? value.Text() : std::string{};
 }
 
-} // namespace
+}  // namespace
 
 bool PlContactsDataSet::Load()
 {

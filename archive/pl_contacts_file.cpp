@@ -1,8 +1,8 @@
 #include "archive/pl_contacts_file.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <cstdio>
 #include <filesystem>
@@ -33,7 +33,7 @@ void SyncFolderOf(const std::string& path)
     }
 }
 
-} // namespace
+}  // namespace
 
 PlContactRecord PlParseContactLine(std::string_view line)
 {
@@ -41,7 +41,7 @@ PlContactRecord PlParseContactLine(std::string_view line)
     for (std::string_view& field : fields) {
         const std::size_t end = line.find(';');
         field = line.substr(0, end);
-        line = end == std::string_view::npos ? std::string_view {} : line.substr(end + 1);
+        line = end == std::string_view::npos ? std::string_view{} : line.substr(end + 1);
     }
     PlContactRecord record;
     record.type = fields[0] == "1" ? kContactUser : kContactWorkgroup;
@@ -58,7 +58,7 @@ std::vector<PlContactRecord> PlParseContactsText(std::string_view text)
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view {} : text.substr(end + 1);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
         if (end != std::string_view::npos && line.ends_with('\r'))
             line.remove_suffix(1);
         records.push_back(PlParseContactLine(line));
@@ -68,8 +68,8 @@ std::vector<PlContactRecord> PlParseContactsText(std::string_view text)
 
 std::string PlFormatContactLine(const PlContactRecord& record)
 {
-    return std::to_string(record.type) + ";" + record.realName + ";" + record.displayName + ";" + record.groupName + ";"
-        + std::to_string(record.groupOpen) + "\r\n";
+    return std::to_string(record.type) + ";" + record.realName + ";" + record.displayName + ";" + record.groupName +
+           ";" + std::to_string(record.groupOpen) + "\r\n";
 }
 
 bool PlReadContactsFile(const std::string& path, std::vector<PlContactRecord>& records)

@@ -20,7 +20,8 @@ PlContactEdit CheckRecord(const PlContactRecord& record)
 
 // The exchange sort of the list: for each position, every later item that
 // sorts lower is exchanged with it at once.
-template <typename T, typename Key> void ExchangeSort(std::vector<T>& items, Key key)
+template <typename T, typename Key>
+void ExchangeSort(std::vector<T>& items, Key key)
 {
     for (std::size_t i = 0; i < items.size(); ++i)
         for (std::size_t j = i + 1; j < items.size(); ++j)
@@ -28,27 +29,20 @@ template <typename T, typename Key> void ExchangeSort(std::vector<T>& items, Key
                 std::swap(items[i], items[j]);
 }
 
-} // namespace
+}  // namespace
 
 const char* PlContactEditText(PlContactEdit result)
 {
     switch (result) {
-    case PlContactEdit::kDone:
-        return "done";
-    case PlContactEdit::kBadName:
-        return "a contact's names must not contain \";\" or line breaks";
-    case PlContactEdit::kBadType:
-        return "a contact is either a user or computer (1) or a domain or workgroup (2)";
-    case PlContactEdit::kNoSuchMember:
-        return "the contact was removed meanwhile";
+    case PlContactEdit::kDone: return "done";
+    case PlContactEdit::kBadName: return "a contact's names must not contain \";\" or line breaks";
+    case PlContactEdit::kBadType: return "a contact is either a user or computer (1) or a domain or workgroup (2)";
+    case PlContactEdit::kNoSuchMember: return "the contact was removed meanwhile";
     }
     return "unknown result";
 }
 
-PlContactsManager::PlContactsManager(int pollPeriodMs)
-    : pollPeriodMs_(pollPeriodMs)
-{
-}
+PlContactsManager::PlContactsManager(int pollPeriodMs) : pollPeriodMs_(pollPeriodMs) {}
 
 PlContactsManager::~PlContactsManager()
 {
@@ -98,8 +92,9 @@ void PlContactsManager::SortLocked()
 {
     ExchangeSort(groups_, [](const Group& g) -> const std::string& { return g.header.displayName; });
     for (Group& group : groups_)
-        ExchangeSort(group.members,
-            [](const std::shared_ptr<PlContactMember>& m) -> const std::string& { return m->record.displayName; });
+        ExchangeSort(group.members, [](const std::shared_ptr<PlContactMember>& m) -> const std::string& {
+            return m->record.displayName;
+        });
 }
 
 PlContactsManager::Group* PlContactsManager::GroupOf(const PlContactMember* member)
@@ -114,8 +109,8 @@ PlContactsManager::Group* PlContactsManager::GroupOf(const PlContactMember* memb
 bool PlContactsManager::Detach(const PlContactMember* member)
 {
     for (Group& group : groups_) {
-        auto found = std::find_if(
-            group.members.begin(), group.members.end(), [&](const auto& m) { return m.get() == member; });
+        auto found =
+            std::find_if(group.members.begin(), group.members.end(), [&](const auto& m) { return m.get() == member; });
         if (found != group.members.end()) {
             group.members.erase(found);
             return true;
@@ -150,7 +145,7 @@ void PlContactsManager::Load(bool fromFile)
             Group& group = GroupNamed(record.groupName, false);
             if (record.groupOpen != 0)
                 group.closed = false;
-            group.members.push_back(std::make_shared<PlContactMember>(PlContactMember { record, false }));
+            group.members.push_back(std::make_shared<PlContactMember>(PlContactMember{record, false}));
         }
         for (const Group& group : groups_) {
             names.push_back(group.header.realName + "(Group)");
@@ -194,12 +189,12 @@ PlContactEdit PlContactsManager::AddContact(const PlContactRecord& record)
     if (check != PlContactEdit::kDone)
         return check;
     std::lock_guard lock(lock_);
-    FileMember(std::make_shared<PlContactMember>(PlContactMember { record, false }));
+    FileMember(std::make_shared<PlContactMember>(PlContactMember{record, false}));
     return PlContactEdit::kDone;
 }
 
-PlContactEdit PlContactsManager::UpdateContact(
-    const std::weak_ptr<PlContactMember>& member, const PlContactRecord& edited)
+PlContactEdit PlContactsManager::UpdateContact(const std::weak_ptr<PlContactMember>& member,
+                                               const PlContactRecord& edited)
 {
     const PlContactEdit check = CheckRecord(edited);
     if (check != PlContactEdit::kDone)
@@ -214,7 +209,7 @@ PlContactEdit PlContactsManager::UpdateContact(
             target->available = false;
         target->record = edited;
         if (group->header.realName != edited.groupName) {
-            Detach(target.get()); // the old group stays, possibly empty
+            Detach(target.get());  // the old group stays, possibly empty
             FileMember(target);
         }
         SortLocked();
@@ -252,12 +247,12 @@ PlContactsManager::RowPlace PlContactsManager::Locate(std::int32_t row)
         return {};
     for (Group& group : groups_) {
         if (row == 0)
-            return { &group, -1 };
+            return {&group, -1};
         --row;
         if (!group.closed) {
             const auto count = static_cast<std::int32_t>(group.members.size());
             if (row < count)
-                return { &group, row };
+                return {&group, row};
             row -= count;
         }
     }
@@ -271,9 +266,9 @@ std::optional<PlContactItem> PlContactsManager::ItemAt(std::int32_t row)
     if (place.group == nullptr)
         return std::nullopt;
     if (place.member < 0)
-        return PlContactItem { place.group->header, {}, false };
+        return PlContactItem{place.group->header, {}, false};
     const auto& member = place.group->members[static_cast<std::size_t>(place.member)];
-    return PlContactItem { member->record, member, member->available };
+    return PlContactItem{member->record, member, member->available};
 }
 
 std::vector<PlContactGroupCopy> PlContactsManager::Tree()
@@ -285,7 +280,7 @@ std::vector<PlContactGroupCopy> PlContactsManager::Tree()
         copy.name = group.header.realName;
         copy.open = !group.closed;
         for (const auto& member : group.members)
-            copy.members.push_back({ member->record, member, member->available });
+            copy.members.push_back({member->record, member, member->available});
     }
     return tree;
 }

@@ -47,9 +47,9 @@ struct PlContactGroupCopy {
 
 enum class PlContactEdit {
     kDone,
-    kBadName, // a name holds ";" or a line break, which the contacts file cannot keep
-    kBadType, // the Type is neither 1 nor 2
-    kNoSuchMember, // the member was removed meanwhile
+    kBadName,       // a name holds ";" or a line break, which the contacts file cannot keep
+    kBadType,       // the Type is neither 1 nor 2
+    kNoSuchMember,  // the member was removed meanwhile
 };
 
 // The reason for a refused edit, in plain words.
@@ -129,7 +129,7 @@ private:
     bool Available(const PlContactRecord& record, const PlThread* thread);
     void NotifyRepaint();
 
-    std::mutex lock_; // guards groups_, statuses_ and the network objects
+    std::mutex lock_;  // guards groups_, statuses_ and the network objects
     std::vector<Group> groups_;
     std::vector<Status> statuses_;
     PlContactsDataSet* dataSet_ = nullptr;
@@ -137,5 +137,5 @@ private:
     PlNetbiosNetwork* network_ = nullptr;
     PlWorkgroupListed workgroupListed_;
     const int pollPeriodMs_;
-    PlClassThread<PlContactsManager> thread_ { this };
+    PlClassThread<PlContactsManager> thread_{this};
 };

@@ -52,7 +52,7 @@ bool PlContactsManager::Poll(const PlThread* thread)
                     return s.record.realName == member->record.realName && s.record.type == member->record.type;
                 });
                 if (found == statuses_.end())
-                    statuses_.push_back({ member->record, false, false });
+                    statuses_.push_back({member->record, false, false});
                 else
                     found->stale = false;
             }
@@ -71,7 +71,7 @@ bool PlContactsManager::Poll(const PlThread* thread)
             return changed;
         const bool available = Available(status.record, thread);
         if (thread != nullptr && thread->IsStopRequested())
-            return changed; // a query cut short proves nothing
+            return changed;  // a query cut short proves nothing
         changed = changed || available != status.available;
         status.available = available;
     }

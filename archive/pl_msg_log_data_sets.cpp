@@ -65,7 +65,7 @@ PlValue& PlMsgLogDataSetBase::ReadValue(PlValue& value, std::int32_t index, cons
     return value;
 }
 
-void PlMsgLogDataSetBase::WriteValue(std::int32_t, const std::string&, const PlValue&) { }
+void PlMsgLogDataSetBase::WriteValue(std::int32_t, const std::string&, const PlValue&) {}
 
 std::int32_t PlMsgLogDataSetBase::InsertRecord()
 {
@@ -77,7 +77,7 @@ void PlMsgLogDataSetBase::DeleteRecord(std::int32_t index)
     if (!Position(index))
         return;
     const tid where = cursor_->GetTid();
-    if (where == tid {})
+    if (where == tid{})
         return;
     database_->Delete(where.pageno, where.slot);
     Notify();

@@ -45,13 +45,10 @@ public:
     // notifies this view's observers. Throws PlDatabaseErr when the database
     // cannot delete it.
     void DeleteRecord(std::int32_t index) override;
-    void ClearRecords() override { }
+    void ClearRecords() override {}
 
 protected:
-    explicit PlMsgLogDataSetBase(std::unique_ptr<PlDbFilter> filter)
-        : filter_(std::move(filter))
-    {
-    }
+    explicit PlMsgLogDataSetBase(std::unique_ptr<PlDbFilter> filter) : filter_(std::move(filter)) {}
     PlDbFilter& BaseFilter() { return *filter_; }
 
 private:
@@ -60,7 +57,7 @@ private:
 
     std::int32_t current_ = 0;
     PlDatabase* database_ = nullptr;
-    std::unique_ptr<PlDbFilter> filter_; // outlives the cursor
+    std::unique_ptr<PlDbFilter> filter_;  // outlives the cursor
     std::unique_ptr<PlDbSrvMemCursor> cursor_;
 };
 
@@ -97,9 +94,6 @@ public:
 // Messages with one name (or all) between two times.
 class PlMsgLogFiltered : public PlMsgLogDataSetBase {
 public:
-    PlMsgLogFiltered()
-        : PlMsgLogDataSetBase(std::make_unique<FilterManual>())
-    {
-    }
+    PlMsgLogFiltered() : PlMsgLogDataSetBase(std::make_unique<FilterManual>()) {}
     FilterManual& Filter() { return static_cast<FilterManual&>(BaseFilter()); }
 };

@@ -10,11 +10,11 @@ namespace {
 
 bool NamedInRow(const PlRow& row, const std::string& name)
 {
-    return pl::EqualsIgnoreCase(row.FieldText(pl_archive::kOriginField), name)
-        || pl::EqualsIgnoreCase(row.FieldText(pl_archive::kRecipientField), name);
+    return pl::EqualsIgnoreCase(row.FieldText(pl_archive::kOriginField), name) ||
+           pl::EqualsIgnoreCase(row.FieldText(pl_archive::kRecipientField), name);
 }
 
-} // namespace
+}  // namespace
 
 const PlClock& PlDefaultClock()
 {

@@ -23,10 +23,7 @@ std::uint64_t PlWindowCutoff(std::uint64_t now, std::int32_t days);
 
 class PlTimeWindowFilter : public PlDbFilter {
 public:
-    explicit PlTimeWindowFilter(const PlClock& clock)
-        : clock_(&clock)
-    {
-    }
+    explicit PlTimeWindowFilter(const PlClock& clock) : clock_(&clock) {}
 
     // True for rows without the schema (they are never taken anyway), else
     // while the row is not older than the cut-off.
@@ -44,20 +41,14 @@ private:
 // Received messages ("Type" "1").
 class FilterIncoming2 : public PlTimeWindowFilter {
 public:
-    explicit FilterIncoming2(const PlClock& clock = PlDefaultClock())
-        : PlTimeWindowFilter(clock)
-    {
-    }
+    explicit FilterIncoming2(const PlClock& clock = PlDefaultClock()) : PlTimeWindowFilter(clock) {}
     bool Accept(const PlRow& row) override;
 };
 
 // Sent messages ("Type" "2").
 class FilterOutcoming : public PlTimeWindowFilter {
 public:
-    explicit FilterOutcoming(const PlClock& clock = PlDefaultClock())
-        : PlTimeWindowFilter(clock)
-    {
-    }
+    explicit FilterOutcoming(const PlClock& clock = PlDefaultClock()) : PlTimeWindowFilter(clock) {}
     bool Accept(const PlRow& row) override;
 };
 
@@ -65,10 +56,7 @@ public:
 // rows when the name is empty. Begin upper-cases the name.
 class FilterDialog : public PlTimeWindowFilter {
 public:
-    explicit FilterDialog(const PlClock& clock = PlDefaultClock())
-        : PlTimeWindowFilter(clock)
-    {
-    }
+    explicit FilterDialog(const PlClock& clock = PlDefaultClock()) : PlTimeWindowFilter(clock) {}
     bool Accept(const PlRow& row) override;
     void Begin() override;
     std::optional<std::string> ResultKey() const override;

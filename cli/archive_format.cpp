@@ -59,7 +59,7 @@ std::string FormatFileTime(std::uint64_t fileTime)
 {
     const std::int64_t seconds = static_cast<std::int64_t>(fileTime / kFileTimePerSecond) - kSecondsFrom1601To1970;
     const time_t t = static_cast<time_t>(seconds);
-    tm parts {};
+    tm parts{};
     char text[64];
     if (!gmtime_r(&t, &parts) || parts.tm_year + 1900 > 9999) {
         std::snprintf(text, sizeof text, "FILETIME %llu", static_cast<unsigned long long>(fileTime));
@@ -97,7 +97,8 @@ std::string CsvQuote(std::string_view text)
 
 std::string FormatReadable(std::int32_t index, std::uint32_t page, std::uint32_t slot, const PlRow& row)
 {
-    const std::string place = "#" + std::to_string(index) + " (" + std::to_string(page) + ":" + std::to_string(slot) + ")";
+    const std::string place =
+        "#" + std::to_string(index) + " (" + std::to_string(page) + ":" + std::to_string(slot) + ")";
     if (!IsArchiveRow(row)) {
         std::string text = place + "  raw row, " + std::to_string(row.FieldCount()) + " fields\n";
         for (std::uint16_t i = 0; i < row.FieldCount(); ++i)

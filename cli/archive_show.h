@@ -9,4 +9,4 @@ namespace pl::cli {
 
 int ArchiveShowCommand(std::span<const std::string> args);
 
-} // namespace pl::cli
+}  // namespace pl::cli

@@ -14,22 +14,22 @@ namespace pl::cli {
 
 namespace {
 
-constexpr const char* kShowHelp
-    = "usage: parlino-cli archive show FILE VIEW [--csv]\n"
-      "\n"
-      "VIEW is one of\n"
-      "  --received [--days N]          received messages of the last N days (default 3)\n"
-      "  --sent [--days N]              sent messages of the last N days (default 3)\n"
-      "  --dialog NAME [--days N]       messages to or from NAME (any case) of the last N days\n"
-      "  --between FROM TO [--name NAME]\n"
-      "                                 messages from FROM 00:00:00.000 to TO 23:59:59.999\n"
-      "                                 (dates as YYYY-MM-DD), with NAME only when given\n"
-      "Messages are listed newest first; --csv prints\n"
-      "index,received,type,origin,recipient,text. The file is opened for reading only.\n";
+constexpr const char* kShowHelp =
+    "usage: parlino-cli archive show FILE VIEW [--csv]\n"
+    "\n"
+    "VIEW is one of\n"
+    "  --received [--days N]          received messages of the last N days (default 3)\n"
+    "  --sent [--days N]              sent messages of the last N days (default 3)\n"
+    "  --dialog NAME [--days N]       messages to or from NAME (any case) of the last N days\n"
+    "  --between FROM TO [--name NAME]\n"
+    "                                 messages from FROM 00:00:00.000 to TO 23:59:59.999\n"
+    "                                 (dates as YYYY-MM-DD), with NAME only when given\n"
+    "Messages are listed newest first; --csv prints\n"
+    "index,received,type,origin,recipient,text. The file is opened for reading only.\n";
 
 struct ShowOptions {
     std::string path;
-    std::string view; // "received", "sent", "dialog", "between"
+    std::string view;  // "received", "sent", "dialog", "between"
     std::string name;
     std::int32_t days = 3;
     std::uint64_t from = 0;
@@ -47,7 +47,7 @@ std::optional<std::int32_t> ParseDays(const std::string& text)
 {
     std::int32_t days = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), days);
-    if (error != std::errc {} || end != text.data() + text.size() || days < 1)
+    if (error != std::errc{} || end != text.data() + text.size() || days < 1)
         return std::nullopt;
     return days;
 }
@@ -155,11 +155,11 @@ void PrintMessage(PlDataSet& view, std::int32_t index, bool csv)
     const std::string type = view.GetValue(index, "Type").Text();
     std::string out;
     if (csv) {
-        out = std::to_string(index) + "," + FormatFileTime(received) + "," + CsvQuote(TypeWord(type)) + ","
-            + CsvQuote(origin) + "," + CsvQuote(recipient) + "," + CsvQuote(text) + "\n";
+        out = std::to_string(index) + "," + FormatFileTime(received) + "," + CsvQuote(TypeWord(type)) + "," +
+              CsvQuote(origin) + "," + CsvQuote(recipient) + "," + CsvQuote(text) + "\n";
     } else {
-        out = FormatFileTime(received) + "  " + TypeWord(type) + "  from " + Printable(origin) + " to "
-            + Printable(recipient) + "\n    ";
+        out = FormatFileTime(received) + "  " + TypeWord(type) + "  from " + Printable(origin) + " to " +
+              Printable(recipient) + "\n    ";
         std::string lines;
         for (std::size_t i = 0; i < text.size(); ++i)
             if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
@@ -171,7 +171,7 @@ void PrintMessage(PlDataSet& view, std::int32_t index, bool csv)
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
-} // namespace
+}  // namespace
 
 int ArchiveShowCommand(std::span<const std::string> args)
 {
@@ -204,4 +204,4 @@ int ArchiveShowCommand(std::span<const std::string> args)
     return kExitOk;
 }
 
-} // namespace pl::cli
+}  // namespace pl::cli

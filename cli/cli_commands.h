@@ -25,11 +25,11 @@ int Dispatch(std::span<const std::string> args);
 
 // Exit statuses shared by the commands.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;        // the network or a file could not be used
+inline constexpr int kExitFailure = 1;  // the network or a file could not be used
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitNotFound = 3;       // "Recipient not found"
-inline constexpr int kExitTransmission = 4;   // "Message transmission error"
-inline constexpr int kExitUnknownError = 5;   // "Unknown error"
+inline constexpr int kExitNotFound = 3;      // "Recipient not found"
+inline constexpr int kExitTransmission = 4;  // "Message transmission error"
+inline constexpr int kExitUnknownError = 5;  // "Unknown error"
 
 // The commands.
 int NbtstatCommand(std::span<const std::string> args);

@@ -12,10 +12,10 @@
 #include "transport/browser/pl_provider_net_enum.h"
 
 #include <cstdio>
-#include <string>
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace pl::cli {
 
@@ -52,7 +52,7 @@ void PrintTree(PlContactsManager& manager, bool polled, bool browsed)
         std::printf("%s %s\n", group.open ? "[-]" : "[+]", group.name.empty() ? "(no group)" : group.name.c_str());
         for (const PlContactItem& member : group.members) {
             std::printf("    %s  <%s>  %s", member.record.displayName.c_str(), member.record.realName.c_str(),
-                TypeWord(member.record.type));
+                        TypeWord(member.record.type));
             if (polled && (member.record.type == kContactUser || browsed))
                 std::printf("  %s", member.available ? "available" : "not available");
             std::printf("\n");
@@ -60,7 +60,7 @@ void PrintTree(PlContactsManager& manager, bool polled, bool browsed)
     }
 }
 
-} // namespace
+}  // namespace
 
 int ContactsCommand(std::span<const std::string> args)
 {
@@ -131,4 +131,4 @@ int ContactsCommand(std::span<const std::string> args)
     return kExitOk;
 }
 
-} // namespace pl::cli
+}  // namespace pl::cli

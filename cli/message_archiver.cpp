@@ -24,4 +24,4 @@ void MessageArchiver::Store(const CMsg& msg)
     }
 }
 
-} // namespace pl::cli
+}  // namespace pl::cli

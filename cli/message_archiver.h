@@ -23,4 +23,4 @@ private:
     PlDatabase database_;
 };
 
-} // namespace pl::cli
+}  // namespace pl::cli

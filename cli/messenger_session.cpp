@@ -1,7 +1,7 @@
 #include "cli/messenger_session.h"
 
-#include "platform/netbios/netbt_config.h"
 #include "platform/netbios/nb_socket.h"
+#include "platform/netbios/netbt_config.h"
 #include "platform/text/pl_case.h"
 
 #include <algorithm>

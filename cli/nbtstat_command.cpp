@@ -85,7 +85,8 @@ std::string NameColumn(const std::uint8_t* name)
 
 void PrintAdapterHeader(const PlNetbiosProvider::Adapter& adapter)
 {
-    std::cout << "\n" << adapter.interfaceName << ":\nNode IpAddress: [" << pl::nb::Ipv4Text(adapter.address)
+    std::cout << "\n"
+              << adapter.interfaceName << ":\nNode IpAddress: [" << pl::nb::Ipv4Text(adapter.address)
               << "] Scope Id: []\n\n";
 }
 

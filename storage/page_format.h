@@ -50,17 +50,29 @@ inline constexpr std::uint32_t kSlotCountOffset = 4092;
 inline constexpr std::uint32_t kSlotSize = 8;
 inline constexpr std::uint32_t kEmptyLastUsed = kRowAreaStart - 1;
 inline constexpr std::uint32_t kEmptyFreeSpace = kDirStartOffset - kEmptyLastUsed - 1;  // 4052
-inline constexpr std::uint32_t kMaxRowSize = kEmptyFreeSpace - kSlotSize;             // 4044
+inline constexpr std::uint32_t kMaxRowSize = kEmptyFreeSpace - kSlotSize;               // 4044
 inline constexpr std::uint32_t kMaxSlots = kEmptyFreeSpace / kSlotSize;
 
 // Slot k of a data page: row offset at SlotOffsetPos(k), row length 4 bytes later.
-constexpr std::uint32_t SlotOffsetPos(std::uint32_t k) { return 4076 - kSlotSize * k; }
-constexpr std::uint32_t SlotLengthPos(std::uint32_t k) { return 4080 - kSlotSize * k; }
+constexpr std::uint32_t SlotOffsetPos(std::uint32_t k)
+{
+    return 4076 - kSlotSize * k;
+}
+constexpr std::uint32_t SlotLengthPos(std::uint32_t k)
+{
+    return 4080 - kSlotSize * k;
+}
 
 // Row: field count, then per field an offset and a length (16-bit each).
 inline constexpr std::uint32_t kRowCountSize = 2;
 inline constexpr std::uint32_t kFieldEntrySize = 4;
-constexpr std::uint32_t FieldOffsetPos(std::uint32_t i) { return 2 + kFieldEntrySize * i; }
-constexpr std::uint32_t FieldLengthPos(std::uint32_t i) { return 4 + kFieldEntrySize * i; }
+constexpr std::uint32_t FieldOffsetPos(std::uint32_t i)
+{
+    return 2 + kFieldEntrySize * i;
+}
+constexpr std::uint32_t FieldLengthPos(std::uint32_t i)
+{
+    return 4 + kFieldEntrySize * i;
+}
 
 }  // namespace pl_format

@@ -43,13 +43,34 @@ void InitDataPage(PlPage& page, std::uint32_t mapBlock)
     page.bytes.PutU32(kSlotCountOffset, 0);
 }
 
-std::uint32_t SlotCount(const PlPage& page) { return page.bytes.GetU32(kSlotCountOffset); }
-std::uint32_t DirStart(const PlPage& page) { return page.bytes.GetU32(kDirStartOffset); }
-std::uint32_t LastUsed(const PlPage& page) { return page.bytes.GetU32(kLastUsedOffset); }
-std::uint32_t MapPointer(const PlPage& page) { return page.bytes.GetU32(kMapPointerOffset); }
-std::uint32_t SlotOffset(const PlPage& page, std::uint32_t k) { return page.bytes.GetU32(SlotOffsetPos(k)); }
-std::uint32_t SlotLength(const PlPage& page, std::uint32_t k) { return page.bytes.GetU32(SlotLengthPos(k)); }
-std::uint32_t FreeSpace(const PlPage& page) { return DirStart(page) - LastUsed(page) - 1; }
+std::uint32_t SlotCount(const PlPage& page)
+{
+    return page.bytes.GetU32(kSlotCountOffset);
+}
+std::uint32_t DirStart(const PlPage& page)
+{
+    return page.bytes.GetU32(kDirStartOffset);
+}
+std::uint32_t LastUsed(const PlPage& page)
+{
+    return page.bytes.GetU32(kLastUsedOffset);
+}
+std::uint32_t MapPointer(const PlPage& page)
+{
+    return page.bytes.GetU32(kMapPointerOffset);
+}
+std::uint32_t SlotOffset(const PlPage& page, std::uint32_t k)
+{
+    return page.bytes.GetU32(SlotOffsetPos(k));
+}
+std::uint32_t SlotLength(const PlPage& page, std::uint32_t k)
+{
+    return page.bytes.GetU32(SlotLengthPos(k));
+}
+std::uint32_t FreeSpace(const PlPage& page)
+{
+    return DirStart(page) - LastUsed(page) - 1;
+}
 
 State Check(const PlPage& page, std::string* why)
 {

@@ -45,8 +45,7 @@ tid PlDatabase::Insert(const PlRow& row)
     // ever reaches the file.
     const tid where = allocator_->AllocateRow(size, row.Data());
     if (where.pageno == 0)
-        throw PlDatabaseErr(PlFormatDiagnostic("PlDatabase::Insert()", "tid.pageno == 0",
-                                               {{"aRow.GetSize()", size}}));
+        throw PlDatabaseErr(PlFormatDiagnostic("PlDatabase::Insert()", "tid.pageno == 0", {{"aRow.GetSize()", size}}));
     RefreshAll();
     return where;
 }

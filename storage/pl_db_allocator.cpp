@@ -1,6 +1,5 @@
 #include "storage/pl_db_allocator.h"
 
-
 #include "storage/pl_data_page.h"
 #include "storage/pl_meta_pages.h"
 #include "storage/pl_storage_errors.h"
@@ -9,12 +8,10 @@ using namespace pl_format;
 
 namespace {
 
-[[noreturn]] void Fail(const char* operation, const char* condition,
-                       std::initializer_list<PlDiagVariable> variables)
+[[noreturn]] void Fail(const char* operation, const char* condition, std::initializer_list<PlDiagVariable> variables)
 {
     throw PlDatabaseErr(PlFormatDiagnostic(operation, condition, variables));
 }
-
 
 }  // namespace
 
@@ -37,8 +34,7 @@ void PlDbAllocator::ReadHeader(PlPage& header)
     }
     heap_.ReadBlock(0, header);
     if (!pl_meta::IsHeaderPage(header))
-        Fail("PlDbAllocator::ReadHeader()", "block 0 is not a header page",
-             {{"type", pl_meta::PageType(header)}});
+        Fail("PlDbAllocator::ReadHeader()", "block 0 is not a header page", {{"type", pl_meta::PageType(header)}});
 }
 
 void PlDbAllocator::ReadMap(std::uint32_t block, PlPage& map, const char* operation)
@@ -91,15 +87,15 @@ bool PlDbAllocator::FindFreeEntry(const PlPage& header, PlPage& map, std::uint32
     std::uint32_t prev = 0;
     // Map pages lie in ascending block order; a chain that does not is damaged
     // and is not followed, so that the walk always ends.
-    const std::uint32_t start = freeSearchStart_ != 0 && freeSearchStart_ < count ? freeSearchStart_
-                                                                                 : pl_meta::FirstMap(header);
+    const std::uint32_t start =
+        freeSearchStart_ != 0 && freeSearchStart_ < count ? freeSearchStart_ : pl_meta::FirstMap(header);
     bool allFullSoFar = true;
     for (std::uint32_t m = start; m != 0 && m < count && m > prev; prev = m, m = pl_meta::NextMap(map)) {
         heap_.ReadBlock(m, map);
         if (!pl_meta::IsMapPage(map))
             return false;
-        const bool full = pl_meta::IsAllocated(pl_meta::Entry(map, 0)) && pl_meta::IsAllocated(pl_meta::Entry(map, 1)) &&
-                          pl_meta::IsAllocated(pl_meta::Entry(map, 2));
+        const bool full = pl_meta::IsAllocated(pl_meta::Entry(map, 0)) &&
+                          pl_meta::IsAllocated(pl_meta::Entry(map, 1)) && pl_meta::IsAllocated(pl_meta::Entry(map, 2));
         allFullSoFar = allFullSoFar && full;
         if (allFullSoFar && pl_meta::NextMap(map) > m)
             freeSearchStart_ = pl_meta::NextMap(map);
@@ -162,8 +158,8 @@ std::uint32_t PlDbAllocator::LastPageWithRoom(const PlPage& header, std::uint32_
         // check the page itself before using it.
         PlPage data;
         heap_.ReadBlock(b, data);
-        const bool fits = pl_data::Check(data) == pl_data::State::kPacked &&
-                          pl_data::MapPointer(data) == m && pl_data::FreeSpace(data) >= aSize + kSlotSize;
+        const bool fits = pl_data::Check(data) == pl_data::State::kPacked && pl_data::MapPointer(data) == m &&
+                          pl_data::FreeSpace(data) >= aSize + kSlotSize;
         return fits ? b : 0;
     }
     return 0;
@@ -222,8 +218,7 @@ void PlDbAllocator::DeleteRow(std::uint32_t pageno, std::uint32_t slot)
         Fail("PlDbAllocator::DeleteRow()", "slot >= slot count", {{"pageno", pageno}, {"slot", slot}});
     pl_data::RemoveRow(data, slot);
     const int e = pl_meta::CoveredEntry(map.pageNo, pageno);
-    pl_meta::SetEntry(map, static_cast<std::uint32_t>(e),
-                      pl_meta::MakeEntry(pl_data::FreeSpace(data), count == 1));
+    pl_meta::SetEntry(map, static_cast<std::uint32_t>(e), pl_meta::MakeEntry(pl_data::FreeSpace(data), count == 1));
     heap_.WriteBlock(pageno, data);
     heap_.WriteBlock(map.pageNo, map);
 }

@@ -16,7 +16,6 @@ bool PlDbCheckReport::Damaged() const
 
 namespace {
 
-
 class Checker {
 public:
     explicit Checker(PlAbstractPageHeap& heap) : heap_(heap) {}
@@ -64,7 +63,8 @@ private:
 
     void CheckCommon(const PlPage& page)
     {
-        if (page.bytes.GetU32(kPageSizeOffset) != kPageSize || page.bytes.GetU32(kHeaderSizeOffset) != kCommonHeaderSize)
+        if (page.bytes.GetU32(kPageSizeOffset) != kPageSize ||
+            page.bytes.GetU32(kHeaderSizeOffset) != kCommonHeaderSize)
             Note(page.pageNo, "page or header size field is not 4096/32");
     }
 
@@ -72,7 +72,7 @@ private:
     {
         std::vector<std::uint32_t> chain;
         std::uint32_t prev = 0;
-        for (std::uint32_t m = first; m != 0; ) {
+        for (std::uint32_t m = first; m != 0;) {
             if (m >= report_.blocks || m <= prev) {
                 Damage(prev, "space-map chain points to block " + std::to_string(m) +
                                  (m >= report_.blocks ? ", past the end" : ", not after this one"));
@@ -128,8 +128,8 @@ private:
                 continue;
             }
             if (block >= report_.blocks) {
-                Damage(map.pageNo, "entry " + std::to_string(e) + " names block " + std::to_string(block) +
-                                       ", past the end");
+                Damage(map.pageNo,
+                       "entry " + std::to_string(e) + " names block " + std::to_string(block) + ", past the end");
                 continue;
             }
             PlPage data;

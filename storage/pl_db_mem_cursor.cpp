@@ -53,8 +53,7 @@ bool PlDbSrvMemCursor::Move(std::int32_t n, std::int32_t origin)
             return false;
         index = origin == kFromLast ? size - 1 : 0;
         break;
-    default:
-        break;
+    default: break;
     }
     // |n| single steps, each failing at the last row, made at once.
     const std::int64_t wanted = std::llabs(std::int64_t{n});

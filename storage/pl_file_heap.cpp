@@ -1,10 +1,10 @@
 #include "storage/pl_file_heap.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "storage/pl_storage_errors.h"
 
@@ -61,9 +61,9 @@ bool PlFileHeap::SetSize(std::uint32_t blockCount)
 {
     std::lock_guard guard(lock_);
     if (blockCount > kMaxBlocks || readOnly_)
-        throw PlDatabaseErr(PlFormatDiagnostic("PlFileHeap::SetSize()", "newPosL ==0xFFFFFFFF",
-                                               {{"GetLastError()", readOnly_ ? EBADF : EFBIG},
-                                                {"blockCount", blockCount}}));
+        throw PlDatabaseErr(
+            PlFormatDiagnostic("PlFileHeap::SetSize()", "newPosL ==0xFFFFFFFF",
+                               {{"GetLastError()", readOnly_ ? EBADF : EFBIG}, {"blockCount", blockCount}}));
     if (::ftruncate(fd_, static_cast<off_t>(blockCount) << kPageShift) != 0)
         throw PlDatabaseErr(PlFormatDiagnostic("PlFileHeap::SetSize()", "SetEndOfFile() == 0",
                                                {{"GetLastError()", errno}, {"blockCount", blockCount}}));
@@ -119,8 +119,8 @@ bool PlFileHeap::WriteBlock(std::uint32_t idx, const PlPage& page)
         ThrowWriteError(idx, EBADF);
     std::uint32_t done = 0;
     while (done < kPageSize) {
-        const ssize_t n = ::pwrite(fd_, page.bytes.At(done), kPageSize - done,
-                                   (static_cast<off_t>(idx) << kPageShift) + done);
+        const ssize_t n =
+            ::pwrite(fd_, page.bytes.At(done), kPageSize - done, (static_cast<off_t>(idx) << kPageShift) + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -132,6 +132,6 @@ bool PlFileHeap::WriteBlock(std::uint32_t idx, const PlPage& page)
 
 void PlFileHeap::ThrowWriteError(std::uint32_t idx, int error) const
 {
-    throw PlDatabaseErr(PlFormatDiagnostic("PlFileHeap::WriteBlock()", "WriteFile() == 0",
-                                           {{"GetLastError()", error}, {"idx", idx}}));
+    throw PlDatabaseErr(
+        PlFormatDiagnostic("PlFileHeap::WriteBlock()", "WriteFile() == 0", {{"GetLastError()", error}, {"idx", idx}}));
 }

@@ -6,10 +6,10 @@
 // SetSize, ReadBlock and WriteBlock may run concurrently (each holds the
 // heap's lock for its transfer); Open and Close may not.
 
+#include <sys/types.h>
 #include <cstdint>
 #include <mutex>
 #include <string>
-#include <sys/types.h>
 
 #include "storage/pl_abstract_page_heap.h"
 

@@ -17,8 +17,8 @@ PlMemHeap::PlMemHeap(std::vector<std::uint8_t> image) : bytes_(std::move(image))
 bool PlMemHeap::SetSize(std::uint32_t blockCount)
 {
     if (blockCount > kMaxBlocks)
-        throw PlDatabaseErr(PlFormatDiagnostic("PlMemHeap::SetSize()", "blockCount > kMaxBlocks",
-                                               {{"blockCount", blockCount}}));
+        throw PlDatabaseErr(
+            PlFormatDiagnostic("PlMemHeap::SetSize()", "blockCount > kMaxBlocks", {{"blockCount", blockCount}}));
     std::lock_guard guard(lock_);
     bytes_.resize(static_cast<std::size_t>(blockCount) * kPageSize, 0);
     return true;

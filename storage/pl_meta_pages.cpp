@@ -39,10 +39,22 @@ bool IsHeaderPage(const PlPage& page)
            std::memcmp(page.bytes.At(kSignatureOffset), kSignature, sizeof kSignature) == 0;
 }
 
-std::uint32_t FirstMap(const PlPage& header) { return header.bytes.GetU32(kFirstMapOffset); }
-std::uint32_t LastMap(const PlPage& header) { return header.bytes.GetU32(kLastMapOffset); }
-void SetFirstMap(PlPage& header, std::uint32_t block) { header.bytes.PutU32(kFirstMapOffset, block); }
-void SetLastMap(PlPage& header, std::uint32_t block) { header.bytes.PutU32(kLastMapOffset, block); }
+std::uint32_t FirstMap(const PlPage& header)
+{
+    return header.bytes.GetU32(kFirstMapOffset);
+}
+std::uint32_t LastMap(const PlPage& header)
+{
+    return header.bytes.GetU32(kLastMapOffset);
+}
+void SetFirstMap(PlPage& header, std::uint32_t block)
+{
+    header.bytes.PutU32(kFirstMapOffset, block);
+}
+void SetLastMap(PlPage& header, std::uint32_t block)
+{
+    header.bytes.PutU32(kLastMapOffset, block);
+}
 
 void InitMapPage(PlPage& page, std::uint32_t prev)
 {
@@ -50,12 +62,30 @@ void InitMapPage(PlPage& page, std::uint32_t prev)
     page.bytes.PutU32(kPrevMapOffset, prev);
 }
 
-bool IsMapPage(const PlPage& page) { return PageType(page) == kSpaceMapPage; }
-std::uint32_t NextMap(const PlPage& map) { return map.bytes.GetU32(kNextMapOffset); }
-std::uint32_t PrevMap(const PlPage& map) { return map.bytes.GetU32(kPrevMapOffset); }
-void SetNextMap(PlPage& map, std::uint32_t block) { map.bytes.PutU32(kNextMapOffset, block); }
-std::uint8_t Entry(const PlPage& map, std::uint32_t e) { return map.bytes.GetByte(kEntriesOffset + e); }
-void SetEntry(PlPage& map, std::uint32_t e, std::uint8_t entry) { map.bytes.PutByte(kEntriesOffset + e, entry); }
+bool IsMapPage(const PlPage& page)
+{
+    return PageType(page) == kSpaceMapPage;
+}
+std::uint32_t NextMap(const PlPage& map)
+{
+    return map.bytes.GetU32(kNextMapOffset);
+}
+std::uint32_t PrevMap(const PlPage& map)
+{
+    return map.bytes.GetU32(kPrevMapOffset);
+}
+void SetNextMap(PlPage& map, std::uint32_t block)
+{
+    map.bytes.PutU32(kNextMapOffset, block);
+}
+std::uint8_t Entry(const PlPage& map, std::uint32_t e)
+{
+    return map.bytes.GetByte(kEntriesOffset + e);
+}
+void SetEntry(PlPage& map, std::uint32_t e, std::uint8_t entry)
+{
+    map.bytes.PutByte(kEntriesOffset + e, entry);
+}
 
 std::uint8_t MakeEntry(std::uint32_t freeSpace, bool empty)
 {

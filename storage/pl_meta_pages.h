@@ -34,8 +34,14 @@ std::uint8_t Entry(const PlPage& map, std::uint32_t e);
 void SetEntry(PlPage& map, std::uint32_t e, std::uint8_t entry);
 // The entry of an allocated data page with freeSpace bytes free.
 std::uint8_t MakeEntry(std::uint32_t freeSpace, bool empty);
-inline bool IsAllocated(std::uint8_t entry) { return (entry & pl_format::kEntryAllocated) != 0; }
-inline bool IsEmptyPage(std::uint8_t entry) { return (entry & pl_format::kEntryEmpty) != 0; }
+inline bool IsAllocated(std::uint8_t entry)
+{
+    return (entry & pl_format::kEntryAllocated) != 0;
+}
+inline bool IsEmptyPage(std::uint8_t entry)
+{
+    return (entry & pl_format::kEntryEmpty) != 0;
+}
 inline std::uint32_t RecordedFree(std::uint8_t entry)
 {
     return static_cast<std::uint32_t>(entry & pl_format::kEntryFreeMask) * pl_format::kFreeUnit;

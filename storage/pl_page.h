@@ -11,7 +11,10 @@ class PlPage {
 public:
     PlPage() : bytes(pl_format::kPageSize) {}
     // A copy of the 4096 bytes at data, as block pageNo.
-    PlPage(const std::uint8_t* data, std::uint32_t number) : pageNo(number) { bytes.Assign(data, pl_format::kPageSize); }
+    PlPage(const std::uint8_t* data, std::uint32_t number) : pageNo(number)
+    {
+        bytes.Assign(data, pl_format::kPageSize);
+    }
 
     PlByteBuffer bytes;
     std::uint32_t pageNo = 0;

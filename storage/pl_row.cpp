@@ -8,8 +8,8 @@ constexpr std::uint32_t kMaxRowBytes = 0xFFFF;
 void CheckRowSize(std::uint64_t size, const char* condition)
 {
     if (size > kMaxRowBytes)
-        throw PlDatabaseErr(PlFormatDiagnostic("PlRow::SetField()", condition,
-                                               {{"size", static_cast<long long>(size)}}));
+        throw PlDatabaseErr(
+            PlFormatDiagnostic("PlRow::SetField()", condition, {{"size", static_cast<long long>(size)}}));
 }
 }  // namespace
 
@@ -45,8 +45,8 @@ void PlRow::SetFieldCount(std::uint16_t n)
 void PlRow::SetField(std::uint16_t i, const void* bytes, std::uint16_t len)
 {
     // Checked before anything changes, so a refused field leaves the row as it was.
-    const std::uint64_t added = i >= FieldCount() ? 4u * (i + 1u - FieldCount()) + std::uint64_t{len}
-                                                  : std::uint64_t{len};
+    const std::uint64_t added =
+        i >= FieldCount() ? 4u * (i + 1u - FieldCount()) + std::uint64_t{len} : std::uint64_t{len};
     CheckRowSize(std::uint64_t{GetSize()} + added, "size > 0xFFFF");
     if (i >= FieldCount())
         SetFieldCount(static_cast<std::uint16_t>(i + 1));

@@ -25,8 +25,7 @@ private:
     void ScanChain(PlPageCache& cache, PlDbFilter& filter, PlSnapshot& snapshot);
     // What the filter takes from one page; partial_ holds the rows taken
     // before a filter exception.
-    std::shared_ptr<const PlPageRows> PageRows(const std::shared_ptr<const PlPageImage>& image,
-                                               PlDbFilter& filter);
+    std::shared_ptr<const PlPageRows> PageRows(const std::shared_ptr<const PlPageImage>& image, PlDbFilter& filter);
 
     std::vector<std::shared_ptr<const PlPageRows>> memo_;  // by block number
     std::optional<std::string> key_;

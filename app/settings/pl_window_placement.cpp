@@ -20,8 +20,8 @@ constexpr std::array<std::pair<std::uint32_t, const char*>, 6> kParts{{
 // held within 32 bits rather than overflow.
 std::int32_t Clamped(std::int64_t value)
 {
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
 std::int32_t StoredValue(const PlWindowPlacement& placement, std::uint32_t part)

@@ -179,7 +179,8 @@ void BM_RawTcpExchange(benchmark::State& state)
     const int one = 1;
     setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     const sockaddr_in address = RawAddress();
-    if (::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 64) != 0)
+    if (::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 64) != 0)
         return state.SkipWithError("cannot listen");
     std::atomic<bool> stop{false};
     std::thread server([&] {

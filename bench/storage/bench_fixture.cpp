@@ -10,9 +10,9 @@
 
 namespace {
 
-const char* const kNames[] = {"ALICE", "BOB", "CAROL", "DAVE", "EVE", "FRANK", "GRACE", "HEIDI",
-                              "IVAN", "JUDY", "MALLORY", "NIAJ", "OLIVIA", "PEGGY", "RUPERT", "SYBIL",
-                              "TRENT", "VICTOR", "WALTER", "YVONNE"};
+const char* const kNames[] = {"ALICE",  "BOB",   "CAROL", "DAVE",    "EVE",    "FRANK",  "GRACE",
+                              "HEIDI",  "IVAN",  "JUDY",  "MALLORY", "NIAJ",   "OLIVIA", "PEGGY",
+                              "RUPERT", "SYBIL", "TRENT", "VICTOR",  "WALTER", "YVONNE"};
 
 ScratchDir& Dir()
 {

@@ -39,8 +39,7 @@ private:
 // The search view: one name, between two times, over the whole file.
 class SearchFilter : public PlDbFilter {
 public:
-    SearchFilter(std::string name, std::uint64_t from, std::uint64_t to)
-        : name_(std::move(name)), from_(from), to_(to)
+    SearchFilter(std::string name, std::uint64_t from, std::uint64_t to) : name_(std::move(name)), from_(from), to_(to)
     {
     }
     bool Accept(const PlRow& row) override
@@ -136,7 +135,8 @@ void BM_Insert_Ours(benchmark::State& state)
         micros.push_back(TimeMicros([&] { db.Insert(rows[next++ % rows.size()]); }));
     }
     ReportLatencies(state, micros);
-    state.counters["rows_in_views"] = cursors[0]->Count() + cursors[1]->Count() + cursors[2]->Count() + cursors[3]->Count();
+    state.counters["rows_in_views"] =
+        cursors[0]->Count() + cursors[1]->Count() + cursors[2]->Count() + cursors[3]->Count();
 }
 BENCHMARK(BM_Insert_Ours)->Arg(0)->Arg(1)->Iterations(3000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Insert_Ours)->Arg(2)->Iterations(200)->Unit(benchmark::kMicrosecond);
@@ -348,8 +348,9 @@ BENCHMARK(BM_Record_SQLite_Rowid)->Arg(0)->Arg(1)->Unit(benchmark::kNanosecond);
 void BM_Record_SQLite_Offset(benchmark::State& state)
 {
     sqlite3* db = OpenSqlite(SqliteFile());
-    sqlite3_stmt* query = Prepare(db, "SELECT received, origin, recipient, message, type FROM archive "
-                                      "ORDER BY rowid DESC LIMIT 1 OFFSET ?");
+    sqlite3_stmt* query = Prepare(db,
+                                  "SELECT received, origin, recipient, message, type FROM archive "
+                                  "ORDER BY rowid DESC LIMIT 1 OFFSET ?");
     const std::vector<std::int32_t> order = Order(kBenchRows, true);
     std::size_t next = 0;
     for (auto _ : state) {

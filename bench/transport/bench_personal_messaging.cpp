@@ -102,11 +102,13 @@ void BM_PersonalMessage(benchmark::State& state)
     Counter counter;
     Station receiver(HostConfig(kReceiverHost, kSenderHost, "BENCHRECV"), "RECEIVER", &counter);
     Station sender(HostConfig(kSenderHost, kReceiverHost, "BENCHSEND"), "SENDER", nullptr);
-    const CMsg msg{kPersonalMessage, "BENCHRECV", "SENDER", "BENCHRECV", Text(static_cast<std::size_t>(state.range(0)))};
+    const CMsg msg{kPersonalMessage, "BENCHRECV", "SENDER", "BENCHRECV",
+                   Text(static_cast<std::size_t>(state.range(0)))};
     sender.Client().Send(msg);  // resolves and caches the receiver's name
     for (auto _ : state)
         sender.Client().Send(msg);
-    state.counters["messages/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["messages/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_PersonalMessage)->Arg(46)->Arg(1600)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
@@ -178,7 +180,8 @@ void BM_RawTcpExchange(benchmark::State& state)
         }
         ::close(fd);
     }
-    state.counters["messages/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["messages/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 // 1 PDU for a single block; start, 13 text blocks and end for 1600 characters.
 BENCHMARK(BM_RawTcpExchange)->Arg(1)->Arg(15)->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -27,7 +27,7 @@ void CheckRoundTrip(const PlContactRecord& record)
         std::abort();
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,9 +1,9 @@
 #include "platform/config/pl_config_file.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <vector>
 
@@ -126,8 +126,8 @@ bool WriteFileAtomically(const std::string& requestedPath, std::string_view cont
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.Get() < 0)
         return false;
-    const bool written = ::fchmod(fd.Get(), static_cast<mode_t>(mode)) == 0 && WriteAll(fd.Get(), contents)
-                         && ::fsync(fd.Get()) == 0;
+    const bool written =
+        ::fchmod(fd.Get(), static_cast<mode_t>(mode)) == 0 && WriteAll(fd.Get(), contents) && ::fsync(fd.Get()) == 0;
     if (!fd.Close() || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;

@@ -12,21 +12,21 @@
 class PlEvent;
 
 struct NCB {
-    std::uint8_t ncb_command;        // command code; ASYNCH (0x80) for asynchronous
-    std::uint8_t ncb_retcode;        // return code; NRC_PENDING while it runs
-    std::uint8_t ncb_lsn;            // local session number
-    std::uint8_t ncb_num;            // number of the local name
-    std::uint8_t* ncb_buffer;        // message buffer
-    std::uint16_t ncb_length;        // buffer size in, bytes transferred out
-    std::uint8_t ncb_callname[16];   // remote name
-    std::uint8_t ncb_name[16];       // local name
-    std::uint8_t ncb_rto;            // receive time-out, 500 ms units, 0 = none
-    std::uint8_t ncb_sto;            // send time-out, 500 ms units, 0 = none
-    void (*ncb_post)(NCB*);          // completion routine, run on the provider's thread
-    std::uint8_t ncb_lana_num;       // adapter number
-    std::uint8_t ncb_cmd_cplt;       // completion code, equal to ncb_retcode
+    std::uint8_t ncb_command;       // command code; ASYNCH (0x80) for asynchronous
+    std::uint8_t ncb_retcode;       // return code; NRC_PENDING while it runs
+    std::uint8_t ncb_lsn;           // local session number
+    std::uint8_t ncb_num;           // number of the local name
+    std::uint8_t* ncb_buffer;       // message buffer
+    std::uint16_t ncb_length;       // buffer size in, bytes transferred out
+    std::uint8_t ncb_callname[16];  // remote name
+    std::uint8_t ncb_name[16];      // local name
+    std::uint8_t ncb_rto;           // receive time-out, 500 ms units, 0 = none
+    std::uint8_t ncb_sto;           // send time-out, 500 ms units, 0 = none
+    void (*ncb_post)(NCB*);         // completion routine, run on the provider's thread
+    std::uint8_t ncb_lana_num;      // adapter number
+    std::uint8_t ncb_cmd_cplt;      // completion code, equal to ncb_retcode
     std::uint8_t ncb_reserve[10];
-    PlEvent* ncb_event;              // signalled when an asynchronous command completes
+    PlEvent* ncb_event;  // signalled when an asynchronous command completes
 };
 
 inline constexpr int NCBNAMSZ = 16;
@@ -81,7 +81,7 @@ inline constexpr std::uint8_t NRC_SYSTEM = 0x40;
 inline constexpr std::uint8_t NRC_PENDING = 0xFF;
 
 struct LANA_ENUM {
-    std::uint8_t length;                 // number of valid entries in lana
+    std::uint8_t length;  // number of valid entries in lana
     std::uint8_t lana[MAX_LANA + 1];
 };
 

@@ -30,8 +30,8 @@ void NbBrowseList::Heard(const NbBrowseAnnouncement& announcement, const std::st
         return;
     const auto expires = ExpiryOf(announcement.periodicityMs, now);
     if (announcement.opcode == kBrowseDomainAnnouncement) {
-        Keep(workgroups_, kMaxWorkgroups, NbBrowseEntry{name, {}, UpperCase(announcement.comment), announcement.serverType, true},
-             expires);
+        Keep(workgroups_, kMaxWorkgroups,
+             NbBrowseEntry{name, {}, UpperCase(announcement.comment), announcement.serverType, true}, expires);
         return;
     }
     if (announcement.serverType == 0) {

@@ -21,8 +21,13 @@ constexpr std::size_t kLimitSessions = 254;
 
 NbLana::NbLana(std::uint8_t number, NbLanaSettings settings, NbEventLoop& loop, NbRequests& requests,
                NbCounters& counters)
-    : number_(number), settings_(std::move(settings)), loop_(loop), requests_(requests), counters_(counters),
-      maxNames_(kDefaultMaxNames), maxSessions_(kDefaultMaxSessions),
+    : number_(number),
+      settings_(std::move(settings)),
+      loop_(loop),
+      requests_(requests),
+      counters_(counters),
+      maxNames_(kDefaultMaxNames),
+      maxSessions_(kDefaultMaxSessions),
       transactionId_(static_cast<std::uint16_t>(std::random_device{}()))
 {
     OpenSockets();
@@ -106,10 +111,8 @@ bool NbLana::ServedWhenQueryOnly(std::uint8_t command)
     case NCBCALL:
     case NCBSEND:
     case NCBRECV:
-    case NCBHANGUP:
-        return true;
-    default:
-        return false;
+    case NCBHANGUP: return true;
+    default: return false;
     }
 }
 

@@ -10,8 +10,8 @@
 #include "platform/netbios/nb_interfaces.h"
 #include "platform/netbios/nb_lmhosts.h"
 #include "platform/netbios/nb_requests.h"
-#include "platform/netbios/nbns_codec.h"
 #include "platform/netbios/nbdgm_codec.h"
+#include "platform/netbios/nbns_codec.h"
 #include "platform/netbios/nbss_codec.h"
 
 #include <array>
@@ -128,7 +128,7 @@ private:
 
     struct PendingQuery {
         NbnsPacket request;
-        std::uint32_t target = 0;       // 0: broadcast
+        std::uint32_t target = 0;  // 0: broadcast
         int triesLeft = 0;
         NbEventLoop::TimerId timer = 0;
         ResponseHandler onResponse;

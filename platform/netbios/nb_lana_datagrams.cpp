@@ -41,8 +41,8 @@ void NbLana::SendDatagram(NCB* ncb, Serial serial, bool broadcast)
     if (ncb->ncb_length > 0)
         datagram.data.assign(ncb->ncb_buffer, ncb->ncb_buffer + ncb->ncb_length);
     const auto cached = cache_.find(datagram.destination.bytes);
-    const bool unique = !broadcast && cached != cache_.end() && !cached->second.group &&
-                        cached->second.expires > loop_.Now();
+    const bool unique =
+        !broadcast && cached != cache_.end() && !cached->second.group && cached->second.expires > loop_.Now();
     // Without a cached unique owner a B-node sends to everyone: every holder
     // of the name receives it, whatever kind of name it is.
     datagram.type = broadcast ? kDgmBroadcast : unique ? kDgmDirectUnique : kDgmDirectGroup;
@@ -66,8 +66,9 @@ void NbLana::ReceiveDatagram(NCB* ncb, Serial serial, bool broadcast)
         if (entry == nullptr || entry->state != NameState::Registered)
             return Complete(serial, NRC_ILLNN);
     }
-    std::deque<Serial>& queue = broadcast ? broadcastReceives_ : entry == nullptr ? anyDatagramReceives_
-                                                                                   : entry->datagramReceives;
+    std::deque<Serial>& queue = broadcast          ? broadcastReceives_
+                                : entry == nullptr ? anyDatagramReceives_
+                                                   : entry->datagramReceives;
     // Receives cancelled while nothing arrived leave with the next one.
     std::erase_if(queue, [this](Serial pending) { return requests_.Find(pending) == nullptr; });
     queue.push_back(serial);

@@ -7,9 +7,9 @@
 
 #include "platform/netbios/nb_lana_session.h"
 
-#include <sys/socket.h>
-#include <netinet/in.h>
 #include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cstring>
@@ -115,8 +115,9 @@ void NbLana::AddName(NCB* ncb, Serial serial, bool group)
 
 void NbLana::SendRegistration(LocalName& entry)
 {
-    NbnsPacket packet = MakeNamePacket(static_cast<std::uint16_t>(kRegistrationRequest | (entry.viaWins ? 0 : kNbnsBroadcast)),
-                                       entry.name, entry.group, kNameTtl);
+    NbnsPacket packet =
+        MakeNamePacket(static_cast<std::uint16_t>(kRegistrationRequest | (entry.viaWins ? 0 : kNbnsBroadcast)),
+                       entry.name, entry.group, kNameTtl);
     packet.transactionId = entry.transactionId;
     if (entry.viaWins)
         SendName(packet, *settings_.winsServer, settings_.namePort);
@@ -141,8 +142,8 @@ void NbLana::RegistrationTimedOut(std::uint8_t num)
         return SendRegistration(*entry);
     }
     // Nobody objected: the name is ours.
-    NbnsPacket demand =
-        MakeNamePacket(static_cast<std::uint16_t>(kOverwriteDemand | kNbnsBroadcast), entry->name, entry->group, kNameTtl);
+    NbnsPacket demand = MakeNamePacket(static_cast<std::uint16_t>(kOverwriteDemand | kNbnsBroadcast), entry->name,
+                                       entry->group, kNameTtl);
     demand.transactionId = entry->transactionId;
     BroadcastName(demand);
     entry->state = NameState::Registered;
@@ -226,13 +227,9 @@ void NbLana::HandleNameRequest(const NbnsPacket& packet, std::uint32_t from, std
             return AnswerNodeStatus(packet, from, port);
         return AnswerQuery(packet, from, port);
     case NbnsOpcode::Registration:
-    case NbnsOpcode::Refresh:
-        return DefendName(packet, from, port);
-    case NbnsOpcode::Release:
-        cache_.erase(packet.questions.front().name.bytes);
-        return;
-    default:
-        return;
+    case NbnsOpcode::Refresh: return DefendName(packet, from, port);
+    case NbnsOpcode::Release: cache_.erase(packet.questions.front().name.bytes); return;
+    default: return;
     }
 }
 
@@ -293,7 +290,8 @@ void NbLana::HandleNameResponse(const NbnsPacket& packet)
             if (packet.Opcode() == NbnsOpcode::Wack) {
                 loop_.CancelTimer(entry.timer);
                 entry.triesLeft = 1;
-                entry.timer = loop_.After(std::chrono::seconds(5), [this, num = entry.num] { RegistrationTimedOut(num); });
+                entry.timer =
+                    loop_.After(std::chrono::seconds(5), [this, num = entry.num] { RegistrationTimedOut(num); });
                 return;
             }
             if (packet.Rcode() != 0) {
@@ -380,8 +378,8 @@ void NbLana::Resolve(const NetbiosNameBytes& name, ResolveHandler handler)
     query.triesLeft = kTries;
     auto shared = std::make_shared<ResolveHandler>(std::move(handler));
     query.onResponse = [this, name, shared](const NbnsPacket& answer) {
-        const auto owners = answer.answers.empty() ? std::vector<NbAddressEntry>{}
-                                                   : DecodeNbRdata(answer.answers.front().rdata);
+        const auto owners =
+            answer.answers.empty() ? std::vector<NbAddressEntry>{} : DecodeNbRdata(answer.answers.front().rdata);
         if (answer.Rcode() != 0 || owners.empty())
             return BroadcastResolve(name, std::move(*shared));
         const Resolved resolved{owners.front().address, (owners.front().flags & kNbGroup) != 0};
@@ -401,8 +399,8 @@ void NbLana::BroadcastResolve(const NetbiosNameBytes& name, ResolveHandler handl
     query.triesLeft = kTries;
     auto shared = std::make_shared<ResolveHandler>(std::move(handler));
     query.onResponse = [this, name, shared](const NbnsPacket& answer) {
-        const auto owners = answer.answers.empty() ? std::vector<NbAddressEntry>{}
-                                                   : DecodeNbRdata(answer.answers.front().rdata);
+        const auto owners =
+            answer.answers.empty() ? std::vector<NbAddressEntry>{} : DecodeNbRdata(answer.answers.front().rdata);
         if (owners.empty())
             return (*shared)(std::nullopt);
         const Resolved resolved{owners.front().address, (owners.front().flags & kNbGroup) != 0};

@@ -69,8 +69,8 @@ struct NbLana::Session {
 
     std::deque<Serial> receives;
     std::vector<std::uint8_t> output;
-    std::size_t outputWritten = 0;                  // of output
-    std::size_t outputBase = 0;                     // total bytes written before output[0]
+    std::size_t outputWritten = 0;  // of output
+    std::size_t outputBase = 0;     // total bytes written before output[0]
     std::deque<PendingSend> sends;
     Serial hangUp = 0;
     PlNetbiosClock::TimePoint lastSend;

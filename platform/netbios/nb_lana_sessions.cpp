@@ -93,7 +93,8 @@ void NbLana::ConnectCall(Serial serial, std::uint32_t address)
     if (!StartTcpConnect(fd, settings_.interface.address, address, settings_.sessionPort))
         return FinishCall(serial, NRC_NOCALL);
     call.socket.Adopt(std::move(fd));
-    loop_.Watch(call.socket.Get(), EPOLLOUT | EPOLLIN, [this, serial](std::uint32_t events) { OnCallEvent(serial, events); });
+    loop_.Watch(call.socket.Get(), EPOLLOUT | EPOLLIN,
+                [this, serial](std::uint32_t events) { OnCallEvent(serial, events); });
 }
 
 void NbLana::OnCallEvent(Serial serial, std::uint32_t events)
@@ -111,7 +112,8 @@ void NbLana::OnCallEvent(Serial serial, std::uint32_t events)
         if (error != 0 || (events & (EPOLLERR | EPOLLHUP)) != 0)
             return FinishCall(serial, NRC_NOCALL);
         const auto request = EncodeSessionRequest({NbName{call.remote, ""}, NbName{call.local, ""}});
-        if (::send(call.socket.Get(), request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size()))
+        if (::send(call.socket.Get(), request.data(), request.size(), MSG_NOSIGNAL) !=
+            static_cast<ssize_t>(request.size()))
             return FinishCall(serial, NRC_NOCALL);
         call.requestSent = true;
         loop_.Modify(call.socket.Get(), EPOLLIN);
@@ -325,7 +327,8 @@ std::uint8_t NbLana::ChooseListener(LocalName& entry, const NetbiosNameBytes& ca
     auto it = std::find_if(entry.listens.begin(), entry.listens.end(),
                            [&caller](const PendingListen& l) { return !l.anyCaller && l.caller == caller; });
     if (it == entry.listens.end())
-        it = std::find_if(entry.listens.begin(), entry.listens.end(), [](const PendingListen& l) { return l.anyCaller; });
+        it = std::find_if(entry.listens.begin(), entry.listens.end(),
+                          [](const PendingListen& l) { return l.anyCaller; });
     if (it == entry.listens.end())
         return entry.listens.empty() ? kNbssNotListeningOnCalled : kNbssNotListeningForCalling;
     if (OpenSessionCount() >= maxSessions_ || FreeLsn() == 0)
@@ -343,8 +346,8 @@ void NbLana::AnswerSessionRequest(int fd, const NbssSessionRequest& request)
     NbssFramer framer = std::move(node.mapped()->framer);
     LocalName* entry = request.called.scope.empty() ? FindName(request.called.bytes.data(), true) : nullptr;
     Serial listen = 0;
-    const std::uint8_t error = entry == nullptr ? kNbssCalledNotPresent
-                                                : ChooseListener(*entry, request.calling.bytes, listen);
+    const std::uint8_t error =
+        entry == nullptr ? kNbssCalledNotPresent : ChooseListener(*entry, request.calling.bytes, listen);
     if (error != 0) {
         const std::uint8_t code = error;
         const auto reply = EncodeNbss(kNbssNegative, {&code, 1});
@@ -543,7 +546,8 @@ void NbLana::RemoveSession(std::uint8_t lsn)
     for (const Serial serial : pending)
         Complete(serial, NRC_SCLOSED);
     LocalName* entry = FindNameByNum(num);
-    const bool inUse = std::any_of(sessions_.begin(), sessions_.end(), [num](const auto& s) { return s.second->nameNum == num; });
+    const bool inUse =
+        std::any_of(sessions_.begin(), sessions_.end(), [num](const auto& s) { return s.second->nameNum == num; });
     if (entry != nullptr && entry->state == NameState::Deregistering && !inUse)
         RemoveName(num, true);
 }

@@ -16,8 +16,8 @@ inline std::uint16_t GetLe16(std::span<const std::uint8_t> data, std::size_t off
 
 inline std::uint32_t GetLe32(std::span<const std::uint8_t> data, std::size_t offset)
 {
-    return static_cast<std::uint32_t>(GetLe16(data, offset)) |
-           static_cast<std::uint32_t>(GetLe16(data, offset + 2)) << 16;
+    return static_cast<std::uint32_t>(GetLe16(data, offset)) | static_cast<std::uint32_t>(GetLe16(data, offset + 2))
+                                                                   << 16;
 }
 
 inline void PutLe16(std::vector<std::uint8_t>& out, std::uint16_t value)

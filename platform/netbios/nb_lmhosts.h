@@ -14,9 +14,9 @@
 namespace pl::nb {
 
 struct LmhostsEntry {
-    std::uint32_t address = 0;             // host order
-    std::string name;                      // OEM bytes, upper case, at most 15
-    std::optional<std::uint8_t> suffix;    // only this suffix when set
+    std::uint32_t address = 0;           // host order
+    std::string name;                    // OEM bytes, upper case, at most 15
+    std::optional<std::uint8_t> suffix;  // only this suffix when set
 };
 
 // Throws PlNetbtConfigErr naming the line for a bad address or name.

@@ -73,8 +73,8 @@ std::optional<NbMailslotWrite> DecodeMailslotWrite(std::span<const std::uint8_t>
     const std::size_t dataCount = GetLe16(bytes, kDataCount);
     const std::size_t dataOffset = GetLe16(bytes, kDataOffset);
     const auto nameEndOffset = static_cast<std::size_t>(nameEnd - bytes.begin());
-    if (dataCount > 0 && (dataOffset <= nameEndOffset || dataOffset > bytes.size() ||
-                          dataCount > bytes.size() - dataOffset)) {
+    if (dataCount > 0 &&
+        (dataOffset <= nameEndOffset || dataOffset > bytes.size() || dataCount > bytes.size() - dataOffset)) {
         Fail(error, "mailslot data outside the datagram");
         return std::nullopt;
     }
@@ -96,16 +96,16 @@ std::vector<std::uint8_t> EncodeMailslotWrite(const NbMailslotWrite& write)
     out.resize(kSmbHeaderSize, 0);  // status, flags, PID, signature, TID, UID, MID: all zero
     out.push_back(kWordCount);
     const auto dataCount = static_cast<std::uint16_t>(write.data.size());
-    PutLe16(out, 0);                                      // total parameter count
-    PutLe16(out, dataCount);                              // total data count
-    PutLe16(out, 0);                                      // max parameter count
-    PutLe16(out, 0);                                      // max data count
-    out.push_back(0);                                     // max setup count
-    out.push_back(0);                                     // reserved
-    PutLe16(out, kNoResponse);                            // transaction flags
-    PutLe32(out, 0);                                      // timeout
-    PutLe16(out, 0);                                      // reserved
-    PutLe16(out, 0);                                      // parameter count
+    PutLe16(out, 0);                                       // total parameter count
+    PutLe16(out, dataCount);                               // total data count
+    PutLe16(out, 0);                                       // max parameter count
+    PutLe16(out, 0);                                       // max data count
+    out.push_back(0);                                      // max setup count
+    out.push_back(0);                                      // reserved
+    PutLe16(out, kNoResponse);                             // transaction flags
+    PutLe32(out, 0);                                       // timeout
+    PutLe16(out, 0);                                       // reserved
+    PutLe16(out, 0);                                       // parameter count
     PutLe16(out, static_cast<std::uint16_t>(dataOffset));  // parameter offset
     PutLe16(out, dataCount);
     PutLe16(out, static_cast<std::uint16_t>(dataOffset));

@@ -18,7 +18,7 @@ inline constexpr std::uint16_t kMailslotSecondClass = 2;
 inline constexpr std::size_t kMaxMailslotSmbSize = 512;
 
 struct NbMailslotWrite {
-    std::string mailslot;             // e.g. "\MAILSLOT\MESSNGR", ASCII
+    std::string mailslot;  // e.g. "\MAILSLOT\MESSNGR", ASCII
     std::uint16_t priority = 0;
     std::uint16_t mailslotClass = kMailslotSecondClass;
     std::vector<std::uint8_t> data;

@@ -53,7 +53,10 @@ bool HasBrowserSignature(const std::vector<std::uint8_t>& frame)
 
 NbMailslotService::NbMailslotService(NbEventLoop& loop, std::vector<std::unique_ptr<NbLana>>& lanas,
                                      std::string computerName, std::string workgroup, NbCounters& counters)
-    : loop_(loop), lanas_(lanas), computerName_(UpperCase(computerName)), workgroup_(UpperCase(workgroup)),
+    : loop_(loop),
+      lanas_(lanas),
+      computerName_(UpperCase(computerName)),
+      workgroup_(UpperCase(workgroup)),
       counters_(counters)
 {
 }
@@ -161,9 +164,8 @@ int NbMailslotService::OpenMailslot(const std::string& path)
     std::optional<Target> result;
     PlEvent done;
     loop_.Post([&] {
-        const bool knownGroup = std::ranges::any_of(browseList_.Entries(), [&](const NbBrowseEntry& entry) {
-            return entry.isWorkgroup && entry.name == name;
-        });
+        const bool knownGroup = std::ranges::any_of(
+            browseList_.Entries(), [&](const NbBrowseEntry& entry) { return entry.isWorkgroup && entry.name == name; });
         if (name == "*" || name == workgroup_ || knownGroup) {
             Target target;
             target.destination = MakeNetbiosName(name == "*" ? workgroup_ : name, kComputerSuffix);
@@ -221,7 +223,8 @@ bool NbMailslotService::WriteMailslot(int handle, std::span<const std::uint8_t> 
         const auto it = targets_.find(handle);
         if (it == targets_.end())
             return;
-        auto smb = EncodeMailslotWrite(NbMailslotWrite{it->second.mailslot, 0, kMailslotSecondClass, {data.begin(), data.end()}});
+        auto smb = EncodeMailslotWrite(
+            NbMailslotWrite{it->second.mailslot, 0, kMailslotSecondClass, {data.begin(), data.end()}});
         if (smb.empty())
             return;
         SendWrite(it->second, std::move(smb));
@@ -272,7 +275,8 @@ std::vector<NbBrowseEntry> NbMailslotService::BrowseList()
         entries = browseList_.Entries();
     });
     const auto has = [&](const std::string& name, bool workgroup) {
-        return std::ranges::any_of(entries, [&](const NbBrowseEntry& e) { return e.name == name && e.isWorkgroup == workgroup; });
+        return std::ranges::any_of(
+            entries, [&](const NbBrowseEntry& e) { return e.name == name && e.isWorkgroup == workgroup; });
     };
     if (!has(workgroup_, true))
         entries.push_back(NbBrowseEntry{workgroup_, {}, {}, kServerTypeDomainEnum, true});

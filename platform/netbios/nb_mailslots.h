@@ -83,7 +83,8 @@ private:
     void Queue(const std::string& mailslot, const std::vector<std::uint8_t>& data);
     bool ForUs(const NbLana& lana, const NbDatagram& datagram) const;
     void OnBrowseFrame(const NbDatagram& datagram, const std::vector<std::uint8_t>& data);
-    void ResolveTarget(std::size_t lana, const std::string& name, int round, std::function<void(std::optional<Target>)> done);
+    void ResolveTarget(std::size_t lana, const std::string& name, int round,
+                       std::function<void(std::optional<Target>)> done);
     void SendWrite(const Target& target, std::vector<std::uint8_t> smb);
     void Announce(std::uint32_t serverType);
     void ScheduleAnnouncement(std::chrono::milliseconds delay);

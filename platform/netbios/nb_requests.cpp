@@ -16,10 +16,8 @@ bool Cancellable(std::uint8_t command)
     case NCBRECV:
     case NCBASTAT:
     case NCBDGRECV:
-    case NCBDGRECVBC:
-        return true;
-    default:
-        return false;
+    case NCBDGRECVBC: return true;
+    default: return false;
     }
 }
 

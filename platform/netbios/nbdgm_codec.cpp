@@ -99,8 +99,8 @@ std::string DescribeDatagram(const NbDatagram& dgm)
                   a >> 16 & 0xFF, a >> 8 & 0xFF, a & 0xFF, dgm.sourcePort);
     std::string line = text;
     if (dgm.IsData())
-        line += " " + NameToText(dgm.source) + " -> " + NameToText(dgm.destination) + " len=" +
-                std::to_string(dgm.data.size());
+        line += " " + NameToText(dgm.source) + " -> " + NameToText(dgm.destination) +
+                " len=" + std::to_string(dgm.data.size());
     else if (dgm.type == kDgmError)
         line += " code=" + std::to_string(dgm.errorCode);
     else

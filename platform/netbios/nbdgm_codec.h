@@ -33,10 +33,10 @@ struct NbDatagram {
     std::uint32_t sourceAddress = 0;  // host order
     std::uint16_t sourcePort = 0;
     std::uint16_t packetOffset = 0;
-    NbName source;                    // data packets only
-    NbName destination;               // data and query packets
-    std::vector<std::uint8_t> data;   // data packets only
-    std::uint8_t errorCode = 0;       // error packets only
+    NbName source;                   // data packets only
+    NbName destination;              // data and query packets
+    std::vector<std::uint8_t> data;  // data packets only
+    std::uint8_t errorCode = 0;      // error packets only
 
     bool IsData() const { return type >= kDgmDirectUnique && type <= kDgmBroadcast; }
 };

@@ -128,9 +128,9 @@ std::vector<std::uint8_t> EncodeNbns(const NbnsPacket& packet)
 std::string DescribeNbns(const NbnsPacket& packet)
 {
     char head[96];
-    std::snprintf(head, sizeof head, "NBNS id=%04X %s %s%s rcode=%u", packet.transactionId,
-                  OpcodeText(packet.Opcode()), packet.IsResponse() ? "response" : "request",
-                  (packet.flags & kNbnsBroadcast) != 0 ? " bcast" : "", packet.Rcode());
+    std::snprintf(head, sizeof head, "NBNS id=%04X %s %s%s rcode=%u", packet.transactionId, OpcodeText(packet.Opcode()),
+                  packet.IsResponse() ? "response" : "request", (packet.flags & kNbnsBroadcast) != 0 ? " bcast" : "",
+                  packet.Rcode());
     std::string text = head;
     for (const NbnsQuestion& q : packet.questions)
         text += (q.type == kTypeNbstat ? " Q NBSTAT " : " Q NB ") + NameToText(q.name);

@@ -26,7 +26,7 @@ inline constexpr std::uint16_t kNbnsRcodeMask = 0x000F;
 enum class NbnsOpcode : std::uint8_t { Query = 0, Registration = 5, Release = 6, Wack = 7, Refresh = 8 };
 
 inline constexpr std::uint8_t kRcodeNameError = 0x3;
-inline constexpr std::uint8_t kRcodeActive = 0x6;     // the name is owned by another node
+inline constexpr std::uint8_t kRcodeActive = 0x6;  // the name is owned by another node
 inline constexpr std::uint8_t kRcodeConflict = 0x7;
 
 inline constexpr std::uint16_t kTypeNb = 0x0020;

@@ -85,12 +85,13 @@ bool NbssFramer::Feed(std::span<const std::uint8_t> bytes)
             partial_.clear();
             return false;
         }
-        const std::size_t length =
-            static_cast<std::size_t>(flags & 0x01) << 16 | static_cast<std::size_t>(partial_[pos + 2]) << 8 | partial_[pos + 3];
+        const std::size_t length = static_cast<std::size_t>(flags & 0x01) << 16 |
+                                   static_cast<std::size_t>(partial_[pos + 2]) << 8 | partial_[pos + 3];
         if (partial_.size() - pos - kNbssHeaderSize < length)
             break;
         const auto begin = partial_.begin() + static_cast<std::ptrdiff_t>(pos + kNbssHeaderSize);
-        ready_.push_back(NbssPacket{type, std::vector<std::uint8_t>(begin, begin + static_cast<std::ptrdiff_t>(length))});
+        ready_.push_back(
+            NbssPacket{type, std::vector<std::uint8_t>(begin, begin + static_cast<std::ptrdiff_t>(length))});
         queuedBytes_ += length;
         pos += kNbssHeaderSize + length;
     }

@@ -23,16 +23,16 @@ private:
 };
 
 struct NetbtConfig {
-    std::vector<std::string> interfaces;         // names or IPv4 addresses; empty: every up IPv4 non-loopback
-    std::string netbiosName;                     // empty: first label of the host name
+    std::vector<std::string> interfaces;  // names or IPv4 addresses; empty: every up IPv4 non-loopback
+    std::string netbiosName;              // empty: first label of the host name
     std::string workgroup = "WORKGROUP";
     std::uint16_t namePort = 137;
     std::uint16_t datagramPort = 138;
     std::uint16_t sessionPort = 139;
-    std::optional<std::uint32_t> winsServer;     // IPv4, host order
-    std::string lmhosts;                         // path of an lmhosts file
-    std::string oemCodepage;                     // empty: from the locale
-    std::vector<std::uint32_t> broadcastTargets; // unicast stand-ins for broadcast, host order
+    std::optional<std::uint32_t> winsServer;      // IPv4, host order
+    std::string lmhosts;                          // path of an lmhosts file
+    std::string oemCodepage;                      // empty: from the locale
+    std::vector<std::uint32_t> broadcastTargets;  // unicast stand-ins for broadcast, host order
 };
 
 inline constexpr const char* kDefaultNetbtConfPath = "/etc/parlino/netbt.conf";

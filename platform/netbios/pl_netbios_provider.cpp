@@ -9,9 +9,9 @@
 
 namespace pl::nb {
 
-PlNetbiosProvider::PlNetbiosProvider(const NetbtConfig& config, std::shared_ptr<PlNetbiosClock> clock,
-                                     bool queryOnly)
-    : computerName_(EffectiveNetbiosName(config)), loop_(std::make_unique<NbEventLoop>(std::move(clock))),
+PlNetbiosProvider::PlNetbiosProvider(const NetbtConfig& config, std::shared_ptr<PlNetbiosClock> clock, bool queryOnly)
+    : computerName_(EffectiveNetbiosName(config)),
+      loop_(std::make_unique<NbEventLoop>(std::move(clock))),
       requests_(std::make_unique<NbRequests>())
 {
     if (!config.oemCodepage.empty() && !SetOemCodePage(config.oemCodepage))
@@ -23,9 +23,14 @@ PlNetbiosProvider::PlNetbiosProvider(const NetbtConfig& config, std::shared_ptr<
     for (const NbInterface& interface : interfaces) {
         if (lanas_.size() > MAX_LANA)
             break;
-        NbLanaSettings settings{interface,         config.namePort,         config.datagramPort,
-                                config.sessionPort, config.winsServer,       config.broadcastTargets,
-                                lmhosts,           queryOnly};
+        NbLanaSettings settings{interface,
+                                config.namePort,
+                                config.datagramPort,
+                                config.sessionPort,
+                                config.winsServer,
+                                config.broadcastTargets,
+                                lmhosts,
+                                queryOnly};
         const auto number = static_cast<std::uint8_t>(lanas_.size());
         lanas_.push_back(std::make_unique<NbLana>(number, std::move(settings), *loop_, *requests_, counters_));
         adapters_.push_back(Adapter{number, interface.name, interface.address});

@@ -40,8 +40,8 @@ public:
     // A query-only provider (`queryOnly`) serves nothing: it resolves names and
     // asks for adapter status from ports of the system's choice, so that a tool
     // runs beside the provider of a running program on the same addresses.
-    explicit PlNetbiosProvider(const NetbtConfig& config,
-                               std::shared_ptr<PlNetbiosClock> clock = SystemNetbiosClock(), bool queryOnly = false);
+    explicit PlNetbiosProvider(const NetbtConfig& config, std::shared_ptr<PlNetbiosClock> clock = SystemNetbiosClock(),
+                               bool queryOnly = false);
     PlNetbiosProvider(const PlNetbiosProvider&) = delete;
     PlNetbiosProvider& operator=(const PlNetbiosProvider&) = delete;
     // Releases the names, ends the sessions and completes every pending NCB

@@ -29,8 +29,7 @@ PlRegistryFile::Snapshot PlRegistryFile::Read()
         damaged_ = false;
         snapshot.state = State::Unreadable;
         return snapshot;
-    case pl::ConfigFileContents::State::Read:
-        break;
+    case pl::ConfigFileContents::State::Read: break;
     }
     pl::regedit4::ParseResult parsed = pl::regedit4::Parse(pl::DecodeConfigText(contents.bytes));
     snapshot.hive = std::move(parsed.hive);

@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <map>
-#include <utility>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 namespace pl {
 namespace {
@@ -29,17 +29,17 @@ constexpr std::array kLanguageCodePages{
     LanguageCodePage{"nn", "CP850"}, LanguageCodePage{"no", "CP850"}, LanguageCodePage{"fi", "CP850"},
     LanguageCodePage{"ca", "CP850"}, LanguageCodePage{"eu", "CP850"}, LanguageCodePage{"gl", "CP850"},
     LanguageCodePage{"is", "CP850"}, LanguageCodePage{"ga", "CP850"}, LanguageCodePage{"af", "CP850"},
-    LanguageCodePage{"id", "CP850"}, LanguageCodePage{"ms", "CP850"},
-    LanguageCodePage{"cs", "CP852"}, LanguageCodePage{"sk", "CP852"}, LanguageCodePage{"pl", "CP852"},
-    LanguageCodePage{"hu", "CP852"}, LanguageCodePage{"sl", "CP852"}, LanguageCodePage{"hr", "CP852"},
-    LanguageCodePage{"ro", "CP852"}, LanguageCodePage{"sq", "CP852"}, LanguageCodePage{"bs", "CP852"},
-    LanguageCodePage{"ru", "CP866"}, LanguageCodePage{"uk", "CP866"}, LanguageCodePage{"be", "CP866"},
-    LanguageCodePage{"bg", "CP866"}, LanguageCodePage{"kk", "CP866"}, LanguageCodePage{"ky", "CP866"},
-    LanguageCodePage{"tt", "CP866"}, LanguageCodePage{"mn", "CP866"}, LanguageCodePage{"mk", "CP866"},
-    LanguageCodePage{"sr", "CP855"}, LanguageCodePage{"el", "CP737"}, LanguageCodePage{"tr", "CP857"},
-    LanguageCodePage{"az", "CP857"}, LanguageCodePage{"uz", "CP857"}, LanguageCodePage{"lt", "CP775"},
-    LanguageCodePage{"lv", "CP775"}, LanguageCodePage{"et", "CP775"}, LanguageCodePage{"he", "CP862"},
-    LanguageCodePage{"th", "CP874"}, LanguageCodePage{"ja", "CP932"}, LanguageCodePage{"ko", "CP949"},
+    LanguageCodePage{"id", "CP850"}, LanguageCodePage{"ms", "CP850"}, LanguageCodePage{"cs", "CP852"},
+    LanguageCodePage{"sk", "CP852"}, LanguageCodePage{"pl", "CP852"}, LanguageCodePage{"hu", "CP852"},
+    LanguageCodePage{"sl", "CP852"}, LanguageCodePage{"hr", "CP852"}, LanguageCodePage{"ro", "CP852"},
+    LanguageCodePage{"sq", "CP852"}, LanguageCodePage{"bs", "CP852"}, LanguageCodePage{"ru", "CP866"},
+    LanguageCodePage{"uk", "CP866"}, LanguageCodePage{"be", "CP866"}, LanguageCodePage{"bg", "CP866"},
+    LanguageCodePage{"kk", "CP866"}, LanguageCodePage{"ky", "CP866"}, LanguageCodePage{"tt", "CP866"},
+    LanguageCodePage{"mn", "CP866"}, LanguageCodePage{"mk", "CP866"}, LanguageCodePage{"sr", "CP855"},
+    LanguageCodePage{"el", "CP737"}, LanguageCodePage{"tr", "CP857"}, LanguageCodePage{"az", "CP857"},
+    LanguageCodePage{"uz", "CP857"}, LanguageCodePage{"lt", "CP775"}, LanguageCodePage{"lv", "CP775"},
+    LanguageCodePage{"et", "CP775"}, LanguageCodePage{"he", "CP862"}, LanguageCodePage{"th", "CP874"},
+    LanguageCodePage{"ja", "CP932"}, LanguageCodePage{"ko", "CP949"},
 };
 
 std::mutex gOverrideMutex;
@@ -48,10 +48,7 @@ std::string gOverride;
 // An iconv descriptor owned by one thread, reset before each conversion.
 class Converter {
 public:
-    Converter(const std::string& to, const std::string& from)
-        : handle_(iconv_open(to.c_str(), from.c_str()))
-    {
-    }
+    Converter(const std::string& to, const std::string& from) : handle_(iconv_open(to.c_str(), from.c_str())) {}
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
     ~Converter()
@@ -129,7 +126,8 @@ std::string OemCodePageForLocale(std::string_view locale)
 {
     const std::string_view language = locale.substr(0, locale.find_first_of("_.@"));
     const std::string_view territory = locale.size() > language.size() && locale[language.size()] == '_'
-        ? locale.substr(language.size() + 1, 2) : std::string_view{};
+                                           ? locale.substr(language.size() + 1, 2)
+                                           : std::string_view{};
     if (language == "zh")
         return territory == "TW" || territory == "HK" || territory == "MO" ? "CP950" : "CP936";
     if (language == "en")

@@ -24,12 +24,16 @@ std::size_t SequenceLength(std::string_view text, std::size_t pos)
         length = 2;
     } else if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3;
-        if (lead == 0xE0) low = 0xA0;   // no overlong forms
-        if (lead == 0xED) high = 0x9F;  // no surrogates
+        if (lead == 0xE0)
+            low = 0xA0;  // no overlong forms
+        if (lead == 0xED)
+            high = 0x9F;  // no surrogates
     } else if (lead >= 0xF0 && lead <= 0xF4) {
         length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F;  // nothing above U+10FFFF
     } else {
         return 0;
     }
@@ -107,8 +111,7 @@ char32_t Decode(std::string_view text, std::size_t pos, std::size_t& length)
     case 1: return byte(0);
     case 2: return ((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F);
     case 3: return ((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
-    default:
-        return ((byte(0) & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
+    default: return ((byte(0) & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
     }
 }
 

@@ -3,9 +3,9 @@
 #include "platform/config/pl_config_file.h"
 #include "platform/xdg/pl_xdg_paths.h"
 
-#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <utility>
 
@@ -60,7 +60,9 @@ std::string PlAutostart::DesktopEntry(const std::string& programPath)
            "Type=Application\n"
            "Name=Parlino Messenger\n"
            "Comment=LAN instant messenger\n"
-           "Exec=" + ExecArgument(programPath) + "\n"
+           "Exec=" +
+           ExecArgument(programPath) +
+           "\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }

@@ -1,6 +1,6 @@
+#include "app/settings/pl_options.h"
 #include "app/settings/pl_option_hooks.h"
 #include "app/settings/pl_option_table.h"
-#include "app/settings/pl_options.h"
 
 #include "tests/support/pl_temp_folder.h"
 
@@ -68,7 +68,7 @@ TEST_F(PlOptionsTest, FirstStartTakesTheDefaultsAndSavesEveryValue)
 TEST_F(PlOptionsTest, StoredTypesDecideHowValuesLoad)
 {
     PlRegistryHive hive;
-    hive.Set(kOptionsKey, "RecvMsgMainAct", PlRegistryValue::Text("2"));       // a number option stored as text
+    hive.Set(kOptionsKey, "RecvMsgMainAct", PlRegistryValue::Text("2"));        // a number option stored as text
     hive.Set(kOptionsKey, "UserNickname", PlRegistryValue::Dword(0xFFFFFFFF));  // a text option stored as number
     hive.Set(kOptionsKey, "SoundEventSendFail", PlRegistryValue::Text("ding.wav"));
     hive.Set(kOptionsKey, "HotKeyWriteNewMsg", PlRegistryValue{kPlRegBinary, "\x4e\x02"});

@@ -1,5 +1,5 @@
-#include "app/texts/pl_builtin_texts.h"
 #include "app/texts/pl_text_table.h"
+#include "app/texts/pl_builtin_texts.h"
 
 #include "tests/support/pl_temp_folder.h"
 
@@ -63,7 +63,7 @@ TEST(PlTextTable, TwoArgumentTexts)
     const PlTextTable table = BuiltinTable();
     EXPECT_EQ(table.Text(205, "ANNA", "BORIS"), "ANNA wrote to BORIS:");
     EXPECT_EQ(table.Text(1211, "a%2b", "X"), "aXb wrote to X:");  // %2 inside the first argument too
-    EXPECT_EQ(table.Text(205, "%1", "%1"), "%1 wrote to %1:");     // arguments are not searched again
+    EXPECT_EQ(table.Text(205, "%1", "%1"), "%1 wrote to %1:");    // arguments are not searched again
     EXPECT_EQ(table.Text(101, "a", "b"), "OK");
     EXPECT_EQ(table.Text(9999, "a", "b"), "");
 }

@@ -73,8 +73,8 @@ TEST_F(PlPlacementStoreTest, ValuesOfTheWrongTypeOrSizeAreHandled)
     EXPECT_EQ(current.right, std::numeric_limits<std::int32_t>::max());  // held, not overflowed
     EXPECT_EQ(current.show, PlWindowPlacement::Show::Normal);
 
-    PlWindowPlacement huge{std::numeric_limits<std::int32_t>::min(), 0, std::numeric_limits<std::int32_t>::max(), 0,
-                           PlWindowPlacement::Show::Minimised, false};
+    PlWindowPlacement huge{std::numeric_limits<std::int32_t>::min(), 0,    std::numeric_limits<std::int32_t>::max(), 0,
+                           PlWindowPlacement::Show::Minimised,       false};
     ASSERT_TRUE(store.SavePlacement("huge", huge, kAll));
     PlWindowPlacement back;
     ASSERT_TRUE(store.RestorePlacement("huge", back, kAll));

@@ -8,7 +8,7 @@ using namespace pl_archive;
 
 TEST(ArchiveRow, ReceivedAndSentRowsFollowTheSchema)
 {
-    const CMsg msg { kPersonalMessage, "BOB", "ALICE", "BOB", "first\nsecond" };
+    const CMsg msg{kPersonalMessage, "BOB", "ALICE", "BOB", "first\nsecond"};
     const std::uint64_t time = 0x0123456789ABCDEFULL;
 
     const PlRow in = ReceivedRow(msg, time);

@@ -5,7 +5,7 @@
 TEST(ArchiveTime, CalendarFieldsRoundTripThroughFileTime)
 {
     // 2024-02-29 13:45:07.123 local; the Unix epoch is 116444736000000000.
-    const PlLocalTime t { 2024, 2, 29, 13, 45, 7, 123 };
+    const PlLocalTime t{2024, 2, 29, 13, 45, 7, 123};
     const std::uint64_t ft = PlFileTimeFromLocal(t);
     const PlLocalTime back = PlLocalFromFileTime(ft);
     EXPECT_EQ(back.year, 2024);
@@ -15,8 +15,8 @@ TEST(ArchiveTime, CalendarFieldsRoundTripThroughFileTime)
     EXPECT_EQ(back.minute, 45);
     EXPECT_EQ(back.second, 7);
     EXPECT_EQ(back.millisecond, 123);
-    EXPECT_EQ(PlFileTimeFromLocal({ 1970, 1, 1 }), 116444736000000000ULL);
-    EXPECT_EQ(PlFileTimeFromLocal({ 1601, 1, 1 }), 0u);
+    EXPECT_EQ(PlFileTimeFromLocal({1970, 1, 1}), 116444736000000000ULL);
+    EXPECT_EQ(PlFileTimeFromLocal({1601, 1, 1}), 0u);
     EXPECT_EQ(PlFormatLocalTime(ft), "2024-02-29 13:45:07");
 }
 

@@ -31,10 +31,10 @@ TEST(BrowserWorkgroups, AWorkgroupIsListedWhileTheBrowsersTreeHoldsIt)
     const PlWorkgroupListed listed = WorkgroupsListedBy(browser);
     EXPECT_FALSE(listed("LABGROUP"));  // nothing enumerated yet
     browser.Refresh();
-    EXPECT_TRUE(listed("LABGROUP"));   // names compare case-insensitively
+    EXPECT_TRUE(listed("LABGROUP"));  // names compare case-insensitively
     EXPECT_TRUE(listed("labgroup"));
     EXPECT_FALSE(listed("OTHERGROUP"));
-    EXPECT_FALSE(listed("HOST1"));     // a computer is not a workgroup
+    EXPECT_FALSE(listed("HOST1"));  // a computer is not a workgroup
     EXPECT_FALSE(listed("LONER"));
 }
 

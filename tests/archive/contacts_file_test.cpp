@@ -24,25 +24,24 @@ void WriteBytes(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ContactsFile, LinesParseWithMissingFieldsAndUnknownTypes)
 {
     EXPECT_EQ(PlParseContactLine("1;alice;Alice;Friends;1"),
-        (PlContactRecord { kContactUser, "alice", "Alice", "Friends", 1 }));
-    EXPECT_EQ(
-        PlParseContactLine("x;WG;Work;;1;extra;more"), (PlContactRecord { kContactWorkgroup, "WG", "Work", "", 1 }));
-    EXPECT_EQ(PlParseContactLine(""), (PlContactRecord { kContactWorkgroup, "", "", "", 0 }));
-    EXPECT_EQ(PlParseContactLine("1;bob"), (PlContactRecord { kContactUser, "bob", "", "", 0 }));
-    EXPECT_EQ(PlParseContactLine(" 1;a; b ;c;01"), (PlContactRecord { kContactWorkgroup, "a", " b ", "c", 0 }));
+              (PlContactRecord{kContactUser, "alice", "Alice", "Friends", 1}));
+    EXPECT_EQ(PlParseContactLine("x;WG;Work;;1;extra;more"), (PlContactRecord{kContactWorkgroup, "WG", "Work", "", 1}));
+    EXPECT_EQ(PlParseContactLine(""), (PlContactRecord{kContactWorkgroup, "", "", "", 0}));
+    EXPECT_EQ(PlParseContactLine("1;bob"), (PlContactRecord{kContactUser, "bob", "", "", 0}));
+    EXPECT_EQ(PlParseContactLine(" 1;a; b ;c;01"), (PlContactRecord{kContactWorkgroup, "a", " b ", "c", 0}));
 
     const auto records = PlParseContactsText("1;a;A;G;1\r\n\r\n2;w;W;G;0\nlast;line");
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[0].realName, "a");
-    EXPECT_EQ(records[1], PlContactRecord {});
+    EXPECT_EQ(records[1], PlContactRecord{});
     EXPECT_EQ(records[2].realName, "w");
     EXPECT_EQ(records[3].realName, "line");
-    EXPECT_EQ(PlFormatContactLine({ kContactUser, "a", "A", "G", 1 }), "1;a;A;G;1\r\n");
+    EXPECT_EQ(PlFormatContactLine({kContactUser, "a", "A", "G", 1}), "1;a;A;G;1\r\n");
 }
 
 TEST(ContactsFile, DataSetRoundTripsTheFileAndCreatesAMissingOne)
@@ -54,7 +53,7 @@ TEST(ContactsFile, DataSetRoundTripsTheFileAndCreatesAMissingOne)
     EXPECT_TRUE(std::filesystem::exists(folder.File("contacts.txt")));
     EXPECT_EQ(set.GetLastIndex(), -1);
 
-    set.AppendRecord({ kContactUser, "müller", "Hans Müller", "Büro", 1 });
+    set.AppendRecord({kContactUser, "müller", "Hans Müller", "Büro", 1});
     const std::int32_t i = set.Append();
     EXPECT_EQ(set.GetCurrent(), i);
     PlValue value;
@@ -90,7 +89,7 @@ TEST(ContactsFile, AFailedSaveKeepsTheOldList)
     std::filesystem::create_directory(path + ".tmp");
     PlContactsDataSet set;
     set.SetPath(path);
-    set.AppendRecord({ kContactUser, "new", "New", "G", 0 });
+    set.AppendRecord({kContactUser, "new", "New", "G", 0});
     EXPECT_FALSE(set.Save());
     EXPECT_EQ(ReadBytes(path), "1;old;Old;G;0\r\n");
 

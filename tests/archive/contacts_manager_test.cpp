@@ -45,7 +45,7 @@ protected:
     std::weak_ptr<PlContactMember> MemberAt(std::int32_t row)
     {
         const auto item = manager.ItemAt(row);
-        return item ? item->member : std::weak_ptr<PlContactMember> {};
+        return item ? item->member : std::weak_ptr<PlContactMember>{};
     }
 
     ScratchFolder folder;
@@ -54,47 +54,48 @@ protected:
     PlContactsManager manager;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ContactTree, LoadBuildsSortedGroupsOpenWhenAnyLineSaysSo)
 {
-    Load("1;y;Y;B;0\r\n"
-         "1;x;X;B;1\r\n"
-         "1;a2;a2;A;0\r\n"
-         "zz;wg;WG;;0\r\n");
+    Load(
+        "1;y;Y;B;0\r\n"
+        "1;x;X;B;1\r\n"
+        "1;a2;a2;A;0\r\n"
+        "zz;wg;WG;;0\r\n");
     // Groups "", A (closed), B (open: X, Y); byte order puts "" first.
-    EXPECT_EQ(Rows(), (Strings { "", "A", "B", "X", "Y" }));
+    EXPECT_EQ(Rows(), (Strings{"", "A", "B", "X", "Y"}));
     EXPECT_TRUE(manager.IsGroupRow(1));
     EXPECT_FALSE(manager.IsGroupRow(3));
     EXPECT_EQ(manager.GetRowImage(0), 0);
     EXPECT_EQ(manager.GetRowImage(2), 1);
-    EXPECT_EQ(manager.GetRowImage(3), 5); // a user, not available
+    EXPECT_EQ(manager.GetRowImage(3), 5);  // a user, not available
     EXPECT_EQ(manager.GetRowImage(99), -1);
     EXPECT_EQ(manager.GetRowText(99), "");
     EXPECT_FALSE(manager.ItemAt(-1));
     EXPECT_EQ(manager.ItemAt(1)->record.type, kContactGroupRow);
 
     // The window's names follow the file's order, before sorting.
-    EXPECT_EQ(view.Names(), (Strings { "B(Group)", "y", "x", "A(Group)", "(Group)" }));
+    EXPECT_EQ(view.Names(), (Strings{"B(Group)", "y", "x", "A(Group)", "(Group)"}));
 
     // Toggling a group row opens it with its members right after it.
     const int refreshes = view.refreshes;
     manager.Toggle(0);
-    EXPECT_EQ(Rows(), (Strings { "", "WG", "A", "B", "X", "Y" }));
-    EXPECT_EQ(manager.GetRowImage(1), 4); // a workgroup, not available
+    EXPECT_EQ(Rows(), (Strings{"", "WG", "A", "B", "X", "Y"}));
+    EXPECT_EQ(manager.GetRowImage(1), 4);  // a workgroup, not available
     EXPECT_EQ(view.refreshes, refreshes + 1);
-    manager.Toggle(1); // a member row: nothing
+    manager.Toggle(1);  // a member row: nothing
     EXPECT_EQ(manager.GetRowCount(), 6);
 
-    std::vector<std::string> groups { "stale" };
+    std::vector<std::string> groups{"stale"};
     manager.GetGroupNames(groups);
-    EXPECT_EQ(groups, (Strings { "", "A", "B" }));
+    EXPECT_EQ(groups, (Strings{"", "A", "B"}));
 }
 
 TEST_F(ContactTree, SortIsByteWiseAndCaseSensitive)
 {
     Load("1;1;b;G;1\r\n1;2;B;G;1\r\n1;3;a;G;1\r\n1;4;Z;G;1\r\n1;5;Ä;G;1\r\n");
-    EXPECT_EQ(Rows(), (Strings { "G", "B", "Z", "a", "b", "Ä" }));
+    EXPECT_EQ(Rows(), (Strings{"G", "B", "Z", "a", "b", "Ä"}));
 }
 
 TEST_F(ContactTree, SaveKeepsOpenGroupsWithMembersOnly)
@@ -104,32 +105,32 @@ TEST_F(ContactTree, SaveKeepsOpenGroupsWithMembersOnly)
     PlContactRecord moved = manager.ItemAt(1)->record;
     moved.groupName = "Open";
     ASSERT_EQ(manager.UpdateContact(MemberAt(1), moved), PlContactEdit::kDone);
-    EXPECT_EQ(Rows(), (Strings { "Leaving", "Open", "X", "Y", "Z" }));
+    EXPECT_EQ(Rows(), (Strings{"Leaving", "Open", "X", "Y", "Z"}));
     ASSERT_TRUE(manager.Save());
     EXPECT_EQ(FileText(), "1;x;X;Open;1\r\n1;y;Y;Open;1\r\n1;z;Z;Open;1\r\n");
 
     manager.Load(true);
     std::vector<std::string> groups;
     manager.GetGroupNames(groups);
-    EXPECT_EQ(groups, (Strings { "Open" }));
+    EXPECT_EQ(groups, (Strings{"Open"}));
 }
 
 TEST_F(ContactTree, EditsFileContactsAndRefuseWhatTheFileCannotKeep)
 {
     Load("");
-    EXPECT_EQ(manager.AddContact({ kContactUser, "bob", "Bob", "Team", 0 }), PlContactEdit::kDone);
-    EXPECT_EQ(manager.AddContact({ kContactUser, "al", "Al", "Team", 0 }), PlContactEdit::kDone);
+    EXPECT_EQ(manager.AddContact({kContactUser, "bob", "Bob", "Team", 0}), PlContactEdit::kDone);
+    EXPECT_EQ(manager.AddContact({kContactUser, "al", "Al", "Team", 0}), PlContactEdit::kDone);
     // A new group is open; AddContact does not sort.
-    EXPECT_EQ(Rows(), (Strings { "Team", "Bob", "Al" }));
+    EXPECT_EQ(Rows(), (Strings{"Team", "Bob", "Al"}));
 
-    EXPECT_EQ(manager.AddContact({ kContactUser, "a;b", "A", "Team", 0 }), PlContactEdit::kBadName);
-    EXPECT_EQ(manager.AddContact({ kContactUser, "a", "A\r\nB", "Team", 0 }), PlContactEdit::kBadName);
-    EXPECT_EQ(manager.AddContact({ kContactGroupRow, "a", "A", "Team", 0 }), PlContactEdit::kBadType);
+    EXPECT_EQ(manager.AddContact({kContactUser, "a;b", "A", "Team", 0}), PlContactEdit::kBadName);
+    EXPECT_EQ(manager.AddContact({kContactUser, "a", "A\r\nB", "Team", 0}), PlContactEdit::kBadName);
+    EXPECT_EQ(manager.AddContact({kContactGroupRow, "a", "A", "Team", 0}), PlContactEdit::kBadType);
     EXPECT_STRNE(PlContactEditText(PlContactEdit::kBadName), "");
     PlContactRecord edited = manager.ItemAt(1)->record;
     edited.groupName = "x;y";
     EXPECT_EQ(manager.UpdateContact(MemberAt(1), edited), PlContactEdit::kBadName);
-    EXPECT_EQ(Rows(), (Strings { "Team", "Bob", "Al" }));
+    EXPECT_EQ(Rows(), (Strings{"Team", "Bob", "Al"}));
 
     // Update sorts and repaints; a stale reference can no longer write.
     const auto bob = MemberAt(1);
@@ -137,10 +138,10 @@ TEST_F(ContactTree, EditsFileContactsAndRefuseWhatTheFileCannotKeep)
     edited.displayName = "Robert";
     const int repaints = view.repaints;
     EXPECT_EQ(manager.UpdateContact(bob, edited), PlContactEdit::kDone);
-    EXPECT_EQ(Rows(), (Strings { "Team", "Al", "Robert" }));
+    EXPECT_EQ(Rows(), (Strings{"Team", "Al", "Robert"}));
     EXPECT_GT(view.repaints, repaints);
     EXPECT_TRUE(manager.RemoveContact(bob));
     EXPECT_FALSE(manager.RemoveContact(bob));
     EXPECT_EQ(manager.UpdateContact(bob, edited), PlContactEdit::kNoSuchMember);
-    EXPECT_EQ(Rows(), (Strings { "Team", "Al" }));
+    EXPECT_EQ(Rows(), (Strings{"Team", "Al"}));
 }

@@ -19,10 +19,7 @@ using namespace std::chrono_literals;
 // the peer host sits on adapter 1 only, so an answer needs the second adapter.
 class ContactPoll : public ::testing::Test {
 protected:
-    ContactPoll()
-        : self(lan.AddHost({ 0, 1 }))
-        , peer(lan.AddHost({ 1 }))
-        , network(lan.Entry(self))
+    ContactPoll() : self(lan.AddHost({0, 1})), peer(lan.AddHost({1})), network(lan.Entry(self))
     {
         {
             std::lock_guard lock(network.Lock());
@@ -58,7 +55,7 @@ protected:
     PlContactsDataSet set;
     FakeContactListView view;
     PlContactsManager manager;
-    std::atomic<const char*> listedWorkgroup { "WORKGROUP" };
+    std::atomic<const char*> listedWorkgroup{"WORKGROUP"};
 };
 
 // One adapter on which nobody ever answers: an adapter status stays pending
@@ -88,18 +85,17 @@ public:
             }
             return NRC_GOODRET;
         }
-        default:
-            return NRC_ILLCMD;
+        default: return NRC_ILLCMD;
         }
     }
 
-    std::atomic<int> queries { 0 };
+    std::atomic<int> queries{0};
 
 private:
     std::mutex mutex_;
 };
 
-} // namespace
+}  // namespace
 
 TEST(ContactPollStop, StopWaitsForOneQueryAtMost)
 {
@@ -112,7 +108,7 @@ TEST(ContactPollStop, StopWaitsForOneQueryAtMost)
     PlContactsManager manager;
     manager.SetNetwork(&silent);
     for (int i = 0; i < 10; ++i)
-        manager.AddContact({ kContactUser, "PC" + std::to_string(i), "PC" + std::to_string(i), "G", 1 });
+        manager.AddContact({kContactUser, "PC" + std::to_string(i), "PC" + std::to_string(i), "G", 1});
     manager.Start();
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (adapter.queries == 0 && std::chrono::steady_clock::now() < deadline)
@@ -129,10 +125,10 @@ TEST(ContactPollStop, StopWaitsForOneQueryAtMost)
 TEST_F(ContactPoll, AvailabilityFollowsAnswersAndTheBrowserList)
 {
     Register("BOB");
-    manager.AddContact({ kContactUser, "bob", "Bob", "G", 1 });
-    manager.AddContact({ kContactUser, "carol", "Carol", "G", 1 });
-    manager.AddContact({ kContactWorkgroup, "WORKGROUP", "Office", "G", 1 });
-    manager.AddContact({ kContactWorkgroup, "OTHER", "Other", "G", 1 });
+    manager.AddContact({kContactUser, "bob", "Bob", "G", 1});
+    manager.AddContact({kContactUser, "carol", "Carol", "G", 1});
+    manager.AddContact({kContactWorkgroup, "WORKGROUP", "Office", "G", 1});
+    manager.AddContact({kContactWorkgroup, "OTHER", "Other", "G", 1});
 
     const int repaints = view.repaints;
     EXPECT_TRUE(manager.Poll());
@@ -159,10 +155,10 @@ TEST_F(ContactPoll, AvailabilityFollowsAnswersAndTheBrowserList)
 TEST_F(ContactPoll, ContactsWithTheSameAddressShareOneQuery)
 {
     Register("BOB");
-    manager.AddContact({ kContactUser, "BOB", "Bob at work", "Work", 1 });
-    manager.AddContact({ kContactUser, "BOB", "Bob at home", "Home", 1 });
+    manager.AddContact({kContactUser, "BOB", "Bob at work", "Work", 1});
+    manager.AddContact({kContactUser, "BOB", "Bob at home", "Home", 1});
     manager.Poll();
-    EXPECT_EQ(lan.Submissions(NCBASTAT), 2); // adapter 0, then adapter 1
+    EXPECT_EQ(lan.Submissions(NCBASTAT), 2);  // adapter 0, then adapter 1
     EXPECT_EQ(ImageOf("Bob at work"), 3);
     EXPECT_EQ(ImageOf("Bob at home"), 3);
 
@@ -177,7 +173,7 @@ TEST_F(ContactPoll, ContactsWithTheSameAddressShareOneQuery)
 TEST_F(ContactPoll, ThreadPollsAtStartAndStopsPromptly)
 {
     Register("BOB");
-    manager.AddContact({ kContactUser, "bob", "Bob", "G", 1 });
+    manager.AddContact({kContactUser, "bob", "Bob", "G", 1});
     manager.Start();
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (ImageOf("Bob") != 3 && std::chrono::steady_clock::now() < deadline)
@@ -197,8 +193,8 @@ TEST_F(ContactPoll, EditsWhilePollingStaySafe)
     fast.SetWorkgroupListed([](const std::string&) { return true; });
     fast.Start();
     for (int i = 0; i < 200; ++i) {
-        fast.AddContact({ i % 2 ? kContactUser : kContactWorkgroup, i % 3 ? "BOB" : "X" + std::to_string(i),
-            "N" + std::to_string(i), "G" + std::to_string(i % 4), 1 });
+        fast.AddContact({i % 2 ? kContactUser : kContactWorkgroup, i % 3 ? "BOB" : "X" + std::to_string(i),
+                         "N" + std::to_string(i), "G" + std::to_string(i % 4), 1});
         if (i % 5 == 0)
             fast.RemoveContact(fast.ItemAt(1)->member);
         for (std::int32_t row = 0; row < fast.GetRowCount(); ++row)

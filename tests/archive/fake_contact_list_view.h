@@ -25,8 +25,8 @@ public:
         return names;
     }
 
-    std::atomic<int> refreshes { 0 };
-    std::atomic<int> repaints { 0 };
+    std::atomic<int> refreshes{0};
+    std::atomic<int> repaints{0};
 
 private:
     std::mutex mutex_;

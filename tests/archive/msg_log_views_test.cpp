@@ -15,7 +15,7 @@ constexpr std::uint64_t kHour = kFileTimeDay / 24;
 class FakeClock : public PlClock {
 public:
     std::uint64_t NowLocalFileTime() const override { return now; }
-    std::uint64_t now = PlFileTimeFromLocal({ 2026, 3, 15, 12, 0, 0, 500 }) + 4321; // sub-millisecond part
+    std::uint64_t now = PlFileTimeFromLocal({2026, 3, 15, 12, 0, 0, 500}) + 4321;  // sub-millisecond part
 };
 
 class CountingObserver : public PlObserver {
@@ -27,11 +27,7 @@ public:
 // An archive in memory with the four views on a fake clock.
 class ArchiveViews : public ::testing::Test {
 protected:
-    ArchiveViews()
-        : database(heap)
-        , received(clock)
-        , sent(clock)
-        , dialog(clock)
+    ArchiveViews() : database(heap), received(clock), sent(clock), dialog(clock)
     {
         database.Open();
         for (PlMsgLogDataSetBase* view : Views())
@@ -41,7 +37,7 @@ protected:
         dialog.Filter().days = 1;
     }
 
-    std::vector<PlMsgLogDataSetBase*> Views() { return { &received, &sent, &dialog, &search }; }
+    std::vector<PlMsgLogDataSetBase*> Views() { return {&received, &sent, &dialog, &search}; }
 
     void Add(std::uint64_t time, const std::string& from, const std::string& to, const std::string& text, char type)
     {
@@ -73,7 +69,7 @@ protected:
 
 using Texts = std::vector<std::string>;
 
-} // namespace
+}  // namespace
 
 TEST_F(ArchiveViews, TimeWindowsSplitByDirectionAndAge)
 {
@@ -84,19 +80,19 @@ TEST_F(ArchiveViews, TimeWindowsSplitByDirectionAndAge)
     dialog.Filter().name = "carol";
     OpenAll();
 
-    EXPECT_EQ(Messages(received), (Texts { "in 1h", "in 23h" }));
-    EXPECT_EQ(Messages(sent), (Texts { "out 2h" }));
-    EXPECT_EQ(Messages(dialog), (Texts { "out 2h" }));
+    EXPECT_EQ(Messages(received), (Texts{"in 1h", "in 23h"}));
+    EXPECT_EQ(Messages(sent), (Texts{"out 2h"}));
+    EXPECT_EQ(Messages(dialog), (Texts{"out 2h"}));
 
     // An empty conversation name shows the whole window, both directions.
     dialog.Filter().name.clear();
     dialog.Open();
-    EXPECT_EQ(Messages(dialog), (Texts { "in 1h", "out 2h", "in 23h" }));
+    EXPECT_EQ(Messages(dialog), (Texts{"in 1h", "out 2h", "in 23h"}));
 
     // Each change re-runs Begin: a clock that moved on moves the cut-off.
     clock.now += 22 * kHour + kHour / 2;
     Add(clock.now, "ALICE", "BOB", "now", '1');
-    EXPECT_EQ(Messages(received), (Texts { "now", "in 1h" }));
+    EXPECT_EQ(Messages(received), (Texts{"now", "in 1h"}));
 }
 
 TEST_F(ArchiveViews, CutOffHasMillisecondPrecisionAndSaneLimits)
@@ -111,7 +107,7 @@ TEST_F(ArchiveViews, CutOffHasMillisecondPrecisionAndSaneLimits)
     Add(cutoff - 1, "ALICE", "BOB", "older", '1');
     Add(cutoff, "ALICE", "BOB", "edge", '1');
     received.Open();
-    EXPECT_EQ(Messages(received), (Texts { "edge" }));
+    EXPECT_EQ(Messages(received), (Texts{"edge"}));
 }
 
 TEST_F(ArchiveViews, NamesMatchIgnoringCaseBeyondAscii)
@@ -123,14 +119,14 @@ TEST_F(ArchiveViews, NamesMatchIgnoringCaseBeyondAscii)
     search.Filter().name = "mÜller";
     search.Filter().to = clock.now;
     OpenAll();
-    EXPECT_EQ(Messages(dialog), (Texts { "to müller", "from müller" }));
-    EXPECT_EQ(Messages(search), (Texts { "to müller", "from müller" }));
+    EXPECT_EQ(Messages(dialog), (Texts{"to müller", "from müller"}));
+    EXPECT_EQ(Messages(search), (Texts{"to müller", "from müller"}));
 }
 
 TEST_F(ArchiveViews, ManualSearchTakesWholeDaysInclusive)
 {
-    const std::uint64_t dayStart = PlFileTimeFromLocal({ 2026, 3, 10 });
-    const std::uint64_t dayEnd = PlFileTimeFromLocal({ 2026, 3, 10, 23, 59, 59, 999 });
+    const std::uint64_t dayStart = PlFileTimeFromLocal({2026, 3, 10});
+    const std::uint64_t dayEnd = PlFileTimeFromLocal({2026, 3, 10, 23, 59, 59, 999});
     Add(dayStart - 1, "A", "B", "before", '1');
     Add(dayStart, "A", "B", "first", '1');
     Add(dayEnd, "B", "A", "last", '2');
@@ -138,11 +134,11 @@ TEST_F(ArchiveViews, ManualSearchTakesWholeDaysInclusive)
     search.Filter().from = dayStart;
     search.Filter().to = dayEnd;
     search.Open();
-    EXPECT_EQ(Messages(search), (Texts { "last", "first" }));
+    EXPECT_EQ(Messages(search), (Texts{"last", "first"}));
     // FilterManual has no window of its own: the clock does not matter.
     clock.now += 400 * kFileTimeDay;
     Add(clock.now, "A", "B", "much later", '1');
-    EXPECT_EQ(Messages(search), (Texts { "last", "first" }));
+    EXPECT_EQ(Messages(search), (Texts{"last", "first"}));
 }
 
 TEST_F(ArchiveViews, ReadValueDecodesEveryFieldAndRefusesBadIndexes)
@@ -151,7 +147,7 @@ TEST_F(ArchiveViews, ReadValueDecodesEveryFieldAndRefusesBadIndexes)
     Add(t, "ALICE", "BOB", "hello\r\nthere", '1');
     PlValue value;
     value.SetText("untouched");
-    EXPECT_EQ(received.ReadValue(value, 0, "Message").Text(), "untouched"); // not open
+    EXPECT_EQ(received.ReadValue(value, 0, "Message").Text(), "untouched");  // not open
     received.Open();
 
     EXPECT_EQ(received.GetValue(0, "Received").GetTag(), PlValue::kScalar);
@@ -163,7 +159,7 @@ TEST_F(ArchiveViews, ReadValueDecodesEveryFieldAndRefusesBadIndexes)
     EXPECT_EQ(received.GetValue(0, "Colour").GetTag(), PlValue::kText);
     EXPECT_EQ(received.GetValue(0, "Colour").Text(), "");
 
-    for (std::int32_t bad : { -1, 1, INT_MIN, INT_MAX }) {
+    for (std::int32_t bad : {-1, 1, INT_MIN, INT_MAX}) {
         EXPECT_EQ(received.ReadValue(value, bad, "Message").Text(), "untouched") << bad;
         received.DeleteRecord(bad);
     }
@@ -180,7 +176,7 @@ TEST_F(ArchiveViews, WritesAndInsertsAreRefusedWithoutChange)
     text.SetText("changed");
     received.WriteValue(0, "Message", text);
     EXPECT_EQ(received.InsertRecord(), -1);
-    EXPECT_EQ(Messages(received), (Texts { "kept" }));
+    EXPECT_EQ(Messages(received), (Texts{"kept"}));
     EXPECT_EQ(dialog.GetLastIndex(), 0);
     EXPECT_EQ(observer.updates, 0);
     received.Detach(&observer);
@@ -197,8 +193,8 @@ TEST_F(ArchiveViews, DeletingRefreshesEveryViewAndNotifiesOnlyTheDeletingOne)
     dialog.Attach(&onDialog);
 
     received.DeleteRecord(0);
-    EXPECT_EQ(Messages(received), (Texts { "older" }));
-    EXPECT_EQ(Messages(dialog), (Texts { "reply", "older" }));
+    EXPECT_EQ(Messages(received), (Texts{"older"}));
+    EXPECT_EQ(Messages(dialog), (Texts{"reply", "older"}));
     EXPECT_EQ(onReceived.updates, 1);
     EXPECT_EQ(onDialog.updates, 0);
     received.Detach(&onReceived);
@@ -213,9 +209,9 @@ TEST_F(ArchiveViews, RowsWithoutTheSchemaAreNeverShown)
     Add(clock.now - kHour, "A", "B", "five", '1');
     search.Filter().to = clock.now;
     OpenAll();
-    EXPECT_EQ(Messages(received), (Texts { "five" }));
-    EXPECT_EQ(Messages(dialog), (Texts { "five" }));
-    EXPECT_EQ(Messages(search), (Texts { "five" }));
+    EXPECT_EQ(Messages(received), (Texts{"five"}));
+    EXPECT_EQ(Messages(dialog), (Texts{"five"}));
+    EXPECT_EQ(Messages(search), (Texts{"five"}));
     // A closed view has no records.
     received.Close();
     EXPECT_EQ(received.GetLastIndex(), -1);

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <string>
 
+#include "../storage/test_support.h"
 #include "cli/archive_format.h"
 #include "storage/pl_database.h"
-#include "../storage/test_support.h"
 
 namespace {
 
@@ -55,8 +55,9 @@ TEST(ArchiveCommand, DumpsNewestFirstAndChecksWhileTheFileIsHeld)
               "3 rows\n");
     const CliResult csv = RunCli("archive dump --csv " + path);
     EXPECT_EQ(csv.status, 0);
-    EXPECT_NE(csv.output.find("1,2,1,\"2025-12-09 12:00:01.000\",\"2\",\"BOB\",\"ALICE\",\"a \"\"quoted\"\", reply\"\n"),
-              std::string::npos)
+    EXPECT_NE(
+        csv.output.find("1,2,1,\"2025-12-09 12:00:01.000\",\"2\",\"BOB\",\"ALICE\",\"a \"\"quoted\"\", reply\"\n"),
+        std::string::npos)
         << csv.output;
 
     const CliResult check = RunCli("archive check " + path);

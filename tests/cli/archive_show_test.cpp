@@ -27,11 +27,10 @@ bool Has(const CliResult& result, const std::string& text)
 // An archive with messages of the last days and of one fixed day.
 class ArchiveShow : public ::testing::Test {
 protected:
-    ArchiveShow()
-        : path(dir.File("msgarchive.qdb"))
+    ArchiveShow() : path(dir.File("msgarchive.qdb"))
     {
         const std::uint64_t now = PlSystemClock().NowLocalFileTime();
-        const std::uint64_t day = PlFileTimeFromLocal({ 2025, 12, 9 });
+        const std::uint64_t day = PlFileTimeFromLocal({2025, 12, 9});
         PlDatabase db;
         db.SetPath(path);
         EXPECT_TRUE(db.Open());
@@ -49,7 +48,7 @@ protected:
     std::string path;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ArchiveShow, TimeWindowViewsListNewestFirst)
 {
@@ -87,9 +86,9 @@ TEST_F(ArchiveShow, BetweenTakesWholeDaysInclusive)
 
 TEST_F(ArchiveShow, RefusesWhatMakesNoSense)
 {
-    for (const char* bad : { "", "--days 3", "--received --sent", "--received --days 0", "--received --days x",
-             "--between 2025-02-30 2025-03-01", "--between 2025-03-02 2025-03-01", "--dialog", "--received --name BOB",
-             "--between 2025-03-01 2025-03-02 --days 2" }) {
+    for (const char* bad : {"", "--days 3", "--received --sent", "--received --days 0", "--received --days x",
+                            "--between 2025-02-30 2025-03-01", "--between 2025-03-02 2025-03-01", "--dialog",
+                            "--received --name BOB", "--between 2025-03-01 2025-03-02 --days 2"}) {
         const CliResult result = RunCli("archive show " + path + " " + bad);
         EXPECT_EQ(result.status, 2) << bad << ": " << result.output;
     }
@@ -104,11 +103,11 @@ TEST(ContactsCommand, PrintsTheSortedTree)
     const CliResult result = RunCli("contacts " + path);
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_EQ(result.output,
-        "[+] (no group)\n"
-        "    Office  <WORKGROUP>  domain or workgroup\n"
-        "[-] Team\n"
-        "    Al  <al>  user or computer\n"
-        "    Bob  <bob>  user or computer\n");
+              "[+] (no group)\n"
+              "    Office  <WORKGROUP>  domain or workgroup\n"
+              "[-] Team\n"
+              "    Al  <al>  user or computer\n"
+              "    Bob  <bob>  user or computer\n");
     EXPECT_EQ(RunCli("contacts " + dir.File("missing.txt")).status, 1);
     EXPECT_EQ(RunCli("contacts").status, 2);
 }

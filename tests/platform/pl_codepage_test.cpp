@@ -1,5 +1,5 @@
-#include "platform/text/pl_case.h"
 #include "platform/text/pl_codepage.h"
+#include "platform/text/pl_case.h"
 #include "platform/text/pl_utf8.h"
 
 #include <gtest/gtest.h>
@@ -37,8 +37,13 @@ TEST(OemCodePage, OverrideWinsAndUnknownNamesAreRefused)
 
 TEST(OemConversion, RoundTripsTextTheCodePageHolds)
 {
-    EXPECT_EQ(pl::AnsiToOem("Grüße", "CP850"), "Gr\x81\xE1" "e");
-    EXPECT_EQ(pl::OemToAnsi("Gr\x81\xE1" "e", "CP850"), "Grüße");
+    EXPECT_EQ(pl::AnsiToOem("Grüße", "CP850"),
+              "Gr\x81\xE1"
+              "e");
+    EXPECT_EQ(pl::OemToAnsi("Gr\x81\xE1"
+                            "e",
+                            "CP850"),
+              "Grüße");
     EXPECT_EQ(pl::AnsiToOem("Привет", "CP866"), "\x8F\xE0\xA8\xA2\xA5\xE2");
     EXPECT_EQ(pl::OemToAnsi(pl::AnsiToOem("Привет", "CP866"), "CP866"), "Привет");
 }
@@ -52,7 +57,10 @@ TEST(OemConversion, UnmappableCharactersBecomeOneQuestionMarkEach)
 
 TEST(OemConversion, IllFormedUtf8NeverCrashesAndNeverLeaksPartialSequences)
 {
-    const std::string broken = "ok\xC3" "x\xE2\x82" "\xFF\xF0\x9F\x98";
+    const std::string broken =
+        "ok\xC3"
+        "x\xE2\x82"
+        "\xFF\xF0\x9F\x98";
     const std::string oem = pl::AnsiToOem(broken, "CP850");
     EXPECT_EQ(oem.substr(0, 2), "ok");
     EXPECT_NE(oem.find('x'), std::string::npos);

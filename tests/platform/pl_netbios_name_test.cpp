@@ -21,17 +21,14 @@ TEST(NetbiosNameForm, LongerNamesAreCutAndShortOnesPadded)
 {
     EXPECT_EQ(AsString(pl::MakeNetbiosName("ABCDEFGHIJKLMNOPQRST", 0x03, "CP437")),
               std::string("ABCDEFGHIJKLMNO\x03", 16));
-    EXPECT_EQ(AsString(pl::MakeNetbiosName("PC1", 0x00, "CP437")),
-              std::string("PC1            \x00", 16));
+    EXPECT_EQ(AsString(pl::MakeNetbiosName("PC1", 0x00, "CP437")), std::string("PC1            \x00", 16));
     EXPECT_EQ(AsString(pl::MakeNetbiosName("", 0x20, "CP437")), std::string(15, ' ') + "\x20");
 }
 
 TEST(NetbiosNameForm, ConvertsToTheOemCodePage)
 {
-    EXPECT_EQ(AsString(pl::MakeNetbiosName("ИВАН", 0x03, "CP866")),
-              std::string("\x88\x82\x80\x8D           \x03", 16));
-    EXPECT_EQ(AsString(pl::MakeNetbiosName("€URO", 0x03, "CP437")),
-              std::string("?URO           \x03", 16));
+    EXPECT_EQ(AsString(pl::MakeNetbiosName("ИВАН", 0x03, "CP866")), std::string("\x88\x82\x80\x8D           \x03", 16));
+    EXPECT_EQ(AsString(pl::MakeNetbiosName("€URO", 0x03, "CP437")), std::string("?URO           \x03", 16));
 }
 
 TEST(NetbiosNameForm, NeverSplitsADoubleByteCharacter)

@@ -89,8 +89,7 @@ TEST(PlProfileFile, LoadsFilesInUtf8AndUtf16)
     folder.WriteFile("bom8.lng", "\xEF\xBB\xBF[Info]\nLanguageName=Deutsch\n");
     // "[I]\nk=Ж" in UTF-16LE with byte-order mark
     folder.WriteFile("utf16.lng", std::string("\xFF\xFE[\0I\0]\0\n\0k\0=\0\x16\x04", 16));
-    EXPECT_EQ(PlProfileFile::Load(folder.Path("bom8.lng")).GetString("info", "languagename", "", kBuffer),
-              "Deutsch");
+    EXPECT_EQ(PlProfileFile::Load(folder.Path("bom8.lng")).GetString("info", "languagename", "", kBuffer), "Deutsch");
     EXPECT_EQ(PlProfileFile::Load(folder.Path("utf16.lng")).GetString("I", "k", "", kBuffer), "Ж");
     EXPECT_EQ(PlProfileFile::Load(folder.Path("missing.lng")).GetString("I", "k", "d", kBuffer), "d");
     EXPECT_EQ(PlProfileFile::Load(folder.Path()).GetString("I", "k", "d", kBuffer), "d");  // a folder

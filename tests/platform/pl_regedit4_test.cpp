@@ -94,22 +94,22 @@ TEST(PlRegedit4, EveryValueSurvivesARoundTrip)
 TEST(PlRegedit4, DamagedLinesAreSkippedAndTheRestLoads)
 {
     const auto parsed = pl::regedit4::Parse(
-        "\"Orphan\"=dword:00000001\n"                      // no header (1), no key yet (2)
-        "[HKEY_CURRENT_USER\\Broken\n"                     // 3: no closing bracket
-        "\"InBroken\"=dword:00000001\n"                    // 4: no key
+        "\"Orphan\"=dword:00000001\n"    // no header (1), no key yet (2)
+        "[HKEY_CURRENT_USER\\Broken\n"   // 3: no closing bracket
+        "\"InBroken\"=dword:00000001\n"  // 4: no key
         "[HKEY_CURRENT_USER\\Good]\n"
-        "\"A\"=dword:123456789\n"                          // 5: nine digits
-        "\"B\"=\"unterminated\n"                           // 6
-        "\"C\"=hex:1,zz\n"                                 // 7
-        "\"D\"=hex(:00\n"                                  // 8
-        "\"E\"\n"                                          // 9
-        "\"F\"=\"trailing\" junk\n"                        // 10
-        "garbage \x01\xff\n"                               // 11
+        "\"A\"=dword:123456789\n"    // 5: nine digits
+        "\"B\"=\"unterminated\n"     // 6
+        "\"C\"=hex:1,zz\n"           // 7
+        "\"D\"=hex(:00\n"            // 8
+        "\"E\"\n"                    // 9
+        "\"F\"=\"trailing\" junk\n"  // 10
+        "garbage \x01\xff\n"         // 11
         "\"Kept\"=dword:2a\n"
         "\"Gone\"=dword:1\n"
         "\"Gone\"=-\n"
         "[-HKEY_CURRENT_USER\\Deleted]\n"
-        "\"UnderDeleted\"=dword:1\n");                     // 12: no key
+        "\"UnderDeleted\"=dword:1\n");  // 12: no key
     EXPECT_EQ(parsed.damagedLines, 12u);
     EXPECT_EQ(parsed.hive.Keys().size(), 1u);
     EXPECT_EQ(parsed.hive.Find("HKEY_CURRENT_USER\\Good", "Kept")->AsNumber(), 42u);
@@ -118,7 +118,8 @@ TEST(PlRegedit4, DamagedLinesAreSkippedAndTheRestLoads)
 
 TEST(PlRegedit4, AcceptsTheLaterHeader)
 {
-    const auto parsed = pl::regedit4::Parse("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n@=dword:1\n");
+    const auto parsed =
+        pl::regedit4::Parse("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n@=dword:1\n");
     EXPECT_EQ(parsed.damagedLines, 0u);
     EXPECT_EQ(parsed.hive.Find("HKEY_CURRENT_USER\\K", "")->AsNumber(), 1u);
 }

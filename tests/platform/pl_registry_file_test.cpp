@@ -78,7 +78,8 @@ TEST(PlRegistryFile, AnUnreadableFileIsReported)
 TEST(PlRegistryFile, ADamagedFileLoadsWhatItCanAndIsKeptAside)
 {
     PlTempFolder folder;
-    const std::string damaged = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Test]\n\"Good\"=dword:00000005\n\x01\x02garbage\n";
+    const std::string damaged =
+        "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Test]\n\"Good\"=dword:00000005\n\x01\x02garbage\n";
     folder.WriteFile("registry.reg", damaged);
     PlRegistryFile file(folder.Path("registry.reg"));
     auto snapshot = file.Read();

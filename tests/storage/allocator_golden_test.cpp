@@ -159,8 +159,9 @@ TEST(AllocatorGolden, RowSizesOutsideOnePageAreRefused)
         db.Insert(RowOfSize(4045));
         FAIL() << "a row larger than a page was stored";
     } catch (const PlDatabaseErr& e) {
-        EXPECT_EQ(e.Message(), "PlDatabase::Insert()\nCondition: aRow.GetSize() < 2 || aRow.GetSize() > 4044\n"
-                               "Variables:\naRow.GetSize()==4045\n");
+        EXPECT_EQ(e.Message(),
+                  "PlDatabase::Insert()\nCondition: aRow.GetSize() < 2 || aRow.GetSize() > 4044\n"
+                  "Variables:\naRow.GetSize()==4045\n");
     }
     PlRow tiny;
     tiny.Reset(1);

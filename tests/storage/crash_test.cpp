@@ -8,9 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
 #include <cstdio>
 #include <cstdlib>
-#include <gtest/gtest.h>
 #include <random>
 #include <set>
 #include <string>
@@ -174,7 +174,8 @@ TEST(CrashSafety, KilledWritersLeaveEveryCompletedInsert)
     }
     RecordProperty("kills", kills);
     RecordProperty("rows_checked", static_cast<int>(checkedRows));
-    std::printf("crash test: %d kills (%ld during Insert, %ld during Delete, %ld between changes, %ld before "
-                "the first change), %ld rows checked\n",
-                kills, interrupted[0], interrupted[1], interrupted[2], interrupted[3], checkedRows);
+    std::printf(
+        "crash test: %d kills (%ld during Insert, %ld during Delete, %ld between changes, %ld before "
+        "the first change), %ld rows checked\n",
+        kills, interrupted[0], interrupted[1], interrupted[2], interrupted[3], checkedRows);
 }

@@ -6,8 +6,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <gtest/gtest.h>
+#include <fstream>
 
 #include "storage/pl_file_heap.h"
 #include "storage/pl_storage_errors.h"
@@ -83,8 +83,9 @@ TEST(FileHeap, ShortReadsAndImpossibleSizesAreErrors)
     } catch (const PlFileDatabaseError&) {
         FAIL() << "wrong error class";
     } catch (const PlDatabaseErr& e) {
-        EXPECT_EQ(e.Message(), "PlFileHeap::SetSize()\nCondition: newPosL ==0xFFFFFFFF\nVariables:\n"
-                               "GetLastError()==27\nblockCount==1048577\n");
+        EXPECT_EQ(e.Message(),
+                  "PlFileHeap::SetSize()\nCondition: newPosL ==0xFFFFFFFF\nVariables:\n"
+                  "GetLastError()==27\nblockCount==1048577\n");
     }
     EXPECT_EQ(heap.GetBlockCount(), 2u);
 }
@@ -96,7 +97,7 @@ TEST(FileHeap, FailuresOfTheFileSystemCarryTheirMessages)
     ASSERT_TRUE(heap.Open(dir.File("db"), true));
     heap.SetSize(1);
     // A file size limit makes growing and writing past it fail with EFBIG.
-    rlimit old {};
+    rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
     rlimit small = old;
@@ -121,8 +122,9 @@ TEST(FileHeap, FailuresOfTheFileSystemCarryTheirMessages)
     }
     ::setrlimit(RLIMIT_FSIZE, &old);
     ::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(grow, "PlFileHeap::SetSize()\nCondition: SetEndOfFile() == 0\nVariables:\nGetLastError()==27\n"
-                    "blockCount==3\n");
+    EXPECT_EQ(grow,
+              "PlFileHeap::SetSize()\nCondition: SetEndOfFile() == 0\nVariables:\nGetLastError()==27\n"
+              "blockCount==3\n");
     EXPECT_EQ(write, "PlFileHeap::WriteBlock()\nCondition: WriteFile() == 0\nVariables:\nGetLastError()==27\nidx==1\n");
     EXPECT_EQ(heap.GetBlockCount(), 1u);
 
@@ -135,8 +137,9 @@ TEST(FileHeap, FailuresOfTheFileSystemCarryTheirMessages)
             folder.ReadBlock(0, page);
             ADD_FAILURE() << "a folder was read as a block";
         } catch (const PlDatabaseErr& e) {
-            EXPECT_EQ(e.Message(), "PlFileHeap::ReadBlock()\nCondition: ReadFile() == 0\nVariables:\n"
-                                   "GetLastError()==21\nidx==0\n");
+            EXPECT_EQ(e.Message(),
+                      "PlFileHeap::ReadBlock()\nCondition: ReadFile() == 0\nVariables:\n"
+                      "GetLastError()==21\nidx==0\n");
         }
     }
 }

@@ -23,7 +23,9 @@ inline constexpr std::uint64_t kFileTimeDay = 864000000000ULL;
 class TimeWindowFilter : public PlDbFilter {
 public:
     TimeWindowFilter(const PlClock& clock, int windowDays, char rowType)
-        : clock_(clock), days(windowDays), type(rowType) {}
+        : clock_(clock), days(windowDays), type(rowType)
+    {
+    }
     bool Accept(const PlRow& row) override;
     bool Continue(const PlRow& row) override;
     void Begin() override;

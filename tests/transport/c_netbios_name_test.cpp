@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <mutex>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -130,7 +130,8 @@ struct Collector {
         connection->ReceiveRaw(buffer);
         {
             std::lock_guard lock(mutex);
-            received.emplace_back(reinterpret_cast<const char*>(buffer.Data()), static_cast<std::size_t>(buffer.Length()));
+            received.emplace_back(reinterpret_cast<const char*>(buffer.Data()),
+                                  static_cast<std::size_t>(buffer.Length()));
         }
         connection->Close();
     }
@@ -207,7 +208,12 @@ TEST(NcbPrimitives, NameFieldsAreSpacePaddedAndResetAsksForTwentySessionsAndThir
     EXPECT_EQ(ncb.ncb_lana_num, 3);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(ncb.ncb_callname), 16), std::string(16, ' '));
     NCB seen{};
-    ncb::ResetAdapter([&](NCB* reset) { seen = *reset; return NRC_GOODRET; }, 2);
+    ncb::ResetAdapter(
+        [&](NCB* reset) {
+            seen = *reset;
+            return NRC_GOODRET;
+        },
+        2);
     EXPECT_EQ(seen.ncb_command, NCBRESET);
     EXPECT_EQ(seen.ncb_callname[0], 20);
     EXPECT_EQ(seen.ncb_callname[1], 0);

@@ -42,8 +42,12 @@ TEST_F(SmbPduTest, SingleBlockMessageIsByteExact)
     pdu.Originator = "A";
     pdu.Destination = "B";
     pdu.Text = "hi";
-    const std::string expected =
-        Header(0xD0) + std::string("\x00\x0B\x00", 3) + std::string("\x04" "A\x00\x04" "B\x00\x01\x02\x00hi", 11);
+    const std::string expected = Header(0xD0) + std::string("\x00\x0B\x00", 3) +
+                                 std::string(
+                                     "\x04"
+                                     "A\x00\x04"
+                                     "B\x00\x01\x02\x00hi",
+                                     11);
     EXPECT_EQ(Wire(pdu), expected);
     EXPECT_EQ(Wire(pdu).size(), 46u);
 }
@@ -91,12 +95,18 @@ TEST_F(SmbPduTest, StartAndTextBlocksHaveTheirLayouts)
     CSmbPdu_sendstrt start;
     start.Originator = "ALICE";
     start.Destination = "BOB";
-    EXPECT_EQ(Wire(start), Header(0xD5) + std::string("\x00\x0C\x00", 3) + std::string("\x04" "ALICE\x00\x04" "BOB\x00", 12));
+    EXPECT_EQ(Wire(start), Header(0xD5) + std::string("\x00\x0C\x00", 3) +
+                               std::string("\x04"
+                                           "ALICE\x00\x04"
+                                           "BOB\x00",
+                                           12));
 
     CSmbPdu_sendtxt text;
     text.SetGroupId(0x1234);
     text.Text = "Grüß";
-    EXPECT_EQ(Wire(text), Header(0xD7) + std::string("\x01\x34\x12\x07\x00\x01\x04\x00" "Gr\x81\xE1", 12));
+    EXPECT_EQ(Wire(text), Header(0xD7) + std::string("\x01\x34\x12\x07\x00\x01\x04\x00"
+                                                     "Gr\x81\xE1",
+                                                     12));
 }
 
 TEST_F(SmbPduTest, EncodeLeavesTheTextFieldsInAnsi)
@@ -135,7 +145,11 @@ TEST_F(SmbPduTest, EveryCommandRoundTrips)
 TEST_F(SmbPduTest, DecodesOemNamesWrittenByAnotherImplementation)
 {
     CPduBuffer buffer;
-    Load(buffer, Header(0xD5) + std::string("\x00\x08\x00", 3) + std::string("\x04\x8E" "A\x00\x04\x99" "B\x00", 8));
+    Load(buffer, Header(0xD5) + std::string("\x00\x08\x00", 3) +
+                     std::string("\x04\x8E"
+                                 "A\x00\x04\x99"
+                                 "B\x00",
+                                 8));
     CSmbPdu_sendstrt start;
     start.Decode(buffer);
     EXPECT_EQ(start.Originator, "ÄA");
@@ -145,12 +159,18 @@ TEST_F(SmbPduTest, DecodesOemNamesWrittenByAnotherImplementation)
 TEST_F(SmbPduTest, LengthCountBeyondTheDataYieldsTheTextToTheEnd)
 {
     CPduBuffer buffer;
-    Load(buffer, Header(0xD0) + std::string("\x00\x0B\x00", 3) + std::string("\x04" "A\x00\x04" "B\x00\x01\xFF\x00hi", 11));
+    Load(buffer, Header(0xD0) + std::string("\x00\x0B\x00", 3) +
+                     std::string("\x04"
+                                 "A\x00\x04"
+                                 "B\x00\x01\xFF\x00hi",
+                                 11));
     CSmbPdu_sends sends;
     sends.Decode(buffer);
     EXPECT_EQ(sends.Text, "hi");
 
-    Load(buffer, Header(0xD7) + std::string("\x01\x01\x00\x06\x00\x01\x50\x00" "abc", 11));
+    Load(buffer, Header(0xD7) + std::string("\x01\x01\x00\x06\x00\x01\x50\x00"
+                                            "abc",
+                                            11));
     CSmbPdu_sendtxt text;
     text.Decode(buffer);
     EXPECT_EQ(text.Text, "abc");
@@ -160,7 +180,10 @@ TEST_F(SmbPduTest, CountsClaimingMoreThanWasReceivedAreCutToWhatArrived)
 {
     CPduBuffer buffer;
     // ByteCount says 1000, 4 bytes arrived.
-    Load(buffer, Header(0xD0) + std::string("\x00\xE8\x03", 3) + std::string("\x04" "A\x00\x04", 4));
+    Load(buffer, Header(0xD0) + std::string("\x00\xE8\x03", 3) +
+                     std::string("\x04"
+                                 "A\x00\x04",
+                                 4));
     CSmbPdu_sends sends;
     sends.Decode(buffer);
     EXPECT_EQ(sends.ByteCount, 4);

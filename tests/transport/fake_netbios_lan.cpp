@@ -115,8 +115,7 @@ std::uint8_t FakeNetbiosLan::Submit(HostId host, NCB* ncb)
     if (!HasLana(host, ncb->ncb_lana_num))
         return Finish(ncb, NRC_BRIDGE);  // no such adapter
     switch (command) {
-    case NCBRESET:
-        return Finish(ncb, NRC_GOODRET);
+    case NCBRESET: return Finish(ncb, NRC_GOODRET);
     case NCBADDNAME: {
         const NameKey key{ncb->ncb_lana_num, NameOf(ncb->ncb_name)};
         if (names_.count(key) != 0)
@@ -124,24 +123,15 @@ std::uint8_t FakeNetbiosLan::Submit(HostId host, NCB* ncb)
         names_[key] = host;
         return Finish(ncb, NRC_GOODRET);
     }
-    case NCBDELNAME:
-        return DeleteName(host, ncb);
-    case NCBLISTEN:
-        return Listen(host, ncb);
-    case NCBCALL:
-        return Call(lock, host, ncb);
-    case NCBSEND:
-        return SendTo(host, ncb);
-    case NCBRECV:
-        return Receive(lock, host, ncb);
-    case NCBHANGUP:
-        return HangUp(host, ncb);
-    case NCBCANCEL:
-        return Cancel(host, ncb);
-    case NCBASTAT:
-        return AdapterStatus(host, ncb);
-    default:
-        return Finish(ncb, NRC_ILLCMD);
+    case NCBDELNAME: return DeleteName(host, ncb);
+    case NCBLISTEN: return Listen(host, ncb);
+    case NCBCALL: return Call(lock, host, ncb);
+    case NCBSEND: return SendTo(host, ncb);
+    case NCBRECV: return Receive(lock, host, ncb);
+    case NCBHANGUP: return HangUp(host, ncb);
+    case NCBCANCEL: return Cancel(host, ncb);
+    case NCBASTAT: return AdapterStatus(host, ncb);
+    default: return Finish(ncb, NRC_ILLCMD);
     }
 }
 
@@ -276,8 +266,9 @@ std::uint8_t FakeNetbiosLan::HangUp(HostId host, NCB* ncb)
 std::uint8_t FakeNetbiosLan::Cancel(HostId host, NCB* ncb)
 {
     NCB* target = reinterpret_cast<NCB*>(ncb->ncb_buffer);
-    const auto it = std::find_if(listens_.begin(), listens_.end(),
-                                 [&](const PendingListen& listen) { return listen.host == host && listen.ncb == target; });
+    const auto it = std::find_if(listens_.begin(), listens_.end(), [&](const PendingListen& listen) {
+        return listen.host == host && listen.ncb == target;
+    });
     if (it == listens_.end())
         return Finish(ncb, NRC_CANOCCR);
     listens_.erase(it);

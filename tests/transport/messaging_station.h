@@ -16,9 +16,9 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <thread>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct Inbox {
@@ -60,7 +60,10 @@ public:
         network_.reset();
     }
 
-    bool WaitReady() { return WaitUntil([&] { return client_->OpenNameCount() == 2 * adapters_; }); }
+    bool WaitReady()
+    {
+        return WaitUntil([&] { return client_->OpenNameCount() == 2 * adapters_; });
+    }
     PlSmbMessagingClient& Client() { return *client_; }
 
     Inbox inbox;
@@ -121,8 +124,8 @@ inline ::testing::AssertionResult EachDeliveredOnce(Inbox& inbox, int senders, i
         for (int m = 0; m < messages; ++m) {
             const auto it = seen.find(textOf(i, m));
             if (it == seen.end() || it->second != 1)
-                return ::testing::AssertionFailure() << textOf(i, m) << " arrived " << (it == seen.end() ? 0 : it->second)
-                                                     << " times";
+                return ::testing::AssertionFailure()
+                       << textOf(i, m) << " arrived " << (it == seen.end() ? 0 : it->second) << " times";
             seen.erase(it);
         }
     if (!seen.empty())

@@ -3,10 +3,10 @@
 #include "../platform/netbios/nb_test_lan.h"
 #include "test_wait.h"
 
-#include "transport/core/pl_network_err.h"
 #include "transport/browser/pl_messenger_names.h"
 #include "transport/browser/pl_network_browser.h"
 #include "transport/browser/pl_provider_net_enum.h"
+#include "transport/core/pl_network_err.h"
 #include "transport/mailslot/pl_provider_mailslots.h"
 #include "transport/messaging/pl_mslot_messaging_client.h"
 

@@ -78,7 +78,8 @@ TEST_F(SmbClientTest, NamesFollowTheAdapterList)
     ASSERT_TRUE(WaitUntil([&] { return station.Client().OpenNameCount() == 4; }));
     EXPECT_EQ(lan.NamesOf(station.Host(), 4).size(), 2u);
     lan.SetLanas(station.Host(), {4});
-    ASSERT_TRUE(WaitUntil([&] { return station.Client().OpenNameCount() == 2 && lan.NamesOf(station.Host(), 0).empty(); }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return station.Client().OpenNameCount() == 2 && lan.NamesOf(station.Host(), 0).empty(); }));
 }
 
 TEST_F(SmbClientTest, ShortTextGoesAsOneSingleBlockAndArrivesWhole)
@@ -122,7 +123,7 @@ TEST_F(SmbClientTest, LongTextGoesAsStartBlocksOfAHundredTwentyEightAndEnd)
     ASSERT_TRUE(WaitUntil([&] { return b.inbox.Count() == 2; }));
     EXPECT_EQ(b.inbox.messages[1].text, text.substr(0, 1600));
     commands = Commands(lan.SentBy(a.Host()));
-    EXPECT_EQ(commands.size(), 4u + 15u);  // start, 12 of 128, one of 64, end
+    EXPECT_EQ(commands.size(), 4u + 15u);          // start, 12 of 128, one of 64, end
     EXPECT_EQ(commands[4 + 1].second, group + 1);  // the receiver's counter moved on
 }
 
@@ -199,7 +200,7 @@ TEST_F(SmbClientTest, TwentySendersAtOnceAreEachDeliveredExactlyOnce)
     std::vector<std::unique_ptr<FakeStation>> senders;
     for (int i = 0; i < kSenders; ++i)
         senders.push_back(std::make_unique<FakeStation>(lan, std::set<std::uint8_t>{0}, "HOST" + std::to_string(i),
-                                                    "USER" + std::to_string(i)));
+                                                        "USER" + std::to_string(i)));
     for (auto& sender : senders)
         ASSERT_TRUE(sender->WaitReady());
 

@@ -23,12 +23,16 @@ class ScriptedPeer {
 public:
     using Script = std::function<void(CConnection&, std::vector<int>& commands)>;
 
-    ScriptedPeer(const PlNetbiosInterface& lana, Script script) : script_(std::move(script)), name_("PEER", 0x03, lana, 10)
+    ScriptedPeer(const PlNetbiosInterface& lana, Script script)
+        : script_(std::move(script)), name_("PEER", 0x03, lana, 10)
     {
         name_.SetAcceptFunction(&onAccept_);
         name_.Start();
     }
-    bool WaitReady() { return WaitUntil([&] { return name_.IsOpen(); }); }
+    bool WaitReady()
+    {
+        return WaitUntil([&] { return name_.IsOpen(); });
+    }
     std::vector<int> Commands()
     {
         std::lock_guard lock(mutex_);
@@ -83,11 +87,15 @@ void SambaLike(CConnection& connection, std::vector<int>& commands)
 // A sender written with raw PDUs, for sessions the client itself never sends.
 class RawSender {
 public:
-    RawSender(FakeNetbiosLan& lan, FakeNetbiosLan::HostId host) : lana_(0, lan.Entry(host)), name_("RAW", 0x03, lana_, 10)
+    RawSender(FakeNetbiosLan& lan, FakeNetbiosLan::HostId host)
+        : lana_(0, lan.Entry(host)), name_("RAW", 0x03, lana_, 10)
     {
         name_.Start();
     }
-    bool WaitReady() { return WaitUntil([&] { return name_.IsOpen(); }); }
+    bool WaitReady()
+    {
+        return WaitUntil([&] { return name_.IsOpen(); });
+    }
     CConnection& Call(const std::string& to)
     {
         CConnection* connection = nullptr;
@@ -211,16 +219,18 @@ TEST_F(SmbSessionTest, ZeroByteBlocksAreEmptyAndRawUtf8IsTakenAsUtf8)
     auto sendBlock = [&](const std::string& bytes) {
         CPduBuffer buffer;
         const std::string count(1, static_cast<char>(bytes.size()));
-        const std::string pdu = header + std::string(1, static_cast<char>(bytes.size() + 3)) + std::string("\x00\x01", 2) +
-                                count + std::string("\x00", 1) + bytes;
+        const std::string pdu = header + std::string(1, static_cast<char>(bytes.size() + 3)) +
+                                std::string("\x00\x01", 2) + count + std::string("\x00", 1) + bytes;
         buffer.Put(pdu.data(), static_cast<int>(pdu.size()));
         connection.SendRaw(buffer);
         CSmbPdu_sendtxt reply;
         connection.Receive(reply);
     };
     sendBlock(std::string("\0", 1));
-    sendBlock("Gr\xC3\xBC\xC3\x9F" "e ");  // raw UTF-8 "Grüße "
-    sendBlock("K\x94ln");                  // CP850 "Köln"
+    sendBlock(
+        "Gr\xC3\xBC\xC3\x9F"
+        "e ");             // raw UTF-8 "Grüße "
+    sendBlock("K\x94ln");  // CP850 "Köln"
     CSmbPdu_sendend end;
     connection.Send(end);
     connection.Receive(end);

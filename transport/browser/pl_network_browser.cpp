@@ -18,8 +18,10 @@ std::string StripBackslashes(const std::string& name)
 
 PlNetbrowserThread::PlNetbrowserThread(PlNetworkBrowser* browser, ResultFunction* result, FinishedFunction* finished,
                                        std::recursive_mutex* searchLock)
-    : PlThreadClassFunction<PlNetworkBrowser>(browser, &PlNetworkBrowser::SearchBody), result_(result),
-      finished_(finished), searchLock_(searchLock)
+    : PlThreadClassFunction<PlNetworkBrowser>(browser, &PlNetworkBrowser::SearchBody),
+      result_(result),
+      finished_(finished),
+      searchLock_(searchLock)
 {
 }
 
@@ -100,15 +102,10 @@ void PlNetworkBrowser::EnumerateInto(const PlNetResource* parent, PlBrowseNode& 
             EnumerateInto(&resource, node.Child(index), depth + 1);
             break;
         }
-        case kDisplayServer:
-            node.AddChild({kResourceComputer, name, name, {}, resource.comment, 1, 0});
-            break;
+        case kDisplayServer: node.AddChild({kResourceComputer, name, name, {}, resource.comment, 1, 0}); break;
         case kDisplayGeneric:
-        case kDisplayNetwork:
-            EnumerateInto(&resource, node, depth + 1);
-            break;
-        default:
-            break;
+        case kDisplayNetwork: EnumerateInto(&resource, node, depth + 1); break;
+        default: break;
         }
     }
 }

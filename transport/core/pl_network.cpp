@@ -1,9 +1,6 @@
 #include "transport/core/pl_network.h"
 
-PlNetwork::PlNetwork(int refreshPeriodMs)
-    : thread_(this, &PlNetwork::RefreshLoop), refreshPeriodMs_(refreshPeriodMs)
-{
-}
+PlNetwork::PlNetwork(int refreshPeriodMs) : thread_(this, &PlNetwork::RefreshLoop), refreshPeriodMs_(refreshPeriodMs) {}
 
 PlNetwork::~PlNetwork()
 {

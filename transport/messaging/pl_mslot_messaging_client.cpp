@@ -10,9 +10,13 @@
 
 PlMslotMessagingClient::PlMslotMessagingClient(PlMailslotApi& api, const std::string& computerName,
                                                const std::string& userName, int openRetryMs)
-    : api_(api), computerName_(pl::UpperCase(computerName)), userName_(pl::UpperCase(userName)),
-      openRetryMs_(openRetryMs), acceptFunction_(this, &PlMslotMessagingClient::OnDatagram),
-      changeListener_(this, &PlMslotMessagingClient::Wake), thread_(this, &PlMslotMessagingClient::MailslotKeeper)
+    : api_(api),
+      computerName_(pl::UpperCase(computerName)),
+      userName_(pl::UpperCase(userName)),
+      openRetryMs_(openRetryMs),
+      acceptFunction_(this, &PlMslotMessagingClient::OnDatagram),
+      changeListener_(this, &PlMslotMessagingClient::Wake),
+      thread_(this, &PlMslotMessagingClient::MailslotKeeper)
 {
 }
 

@@ -12,7 +12,11 @@ class CPduBuffer {
 public:
     static constexpr int kCapacity = 1024;
 
-    void Clear() { writePos_ = 0; readPos_ = 0; }
+    void Clear()
+    {
+        writePos_ = 0;
+        readPos_ = 0;
+    }
 
     // Appends n bytes. REQUIRES: Length() + n <= kCapacity (else std::length_error,
     // and nothing is written).

@@ -69,8 +69,8 @@ TEST(NetbtConfig, FileNamedByTheEnvironmentOrDefaults)
 
 TEST(Lmhosts, ParsesPlainAndQuotedNames)
 {
-    const auto entries = ParseLmhosts(
-        "# comment\n169.254.1.2  hosta  #PRE\n169.254.1.3 \"PRINTER        \\0x20\"\n\n", "lmhosts");
+    const auto entries =
+        ParseLmhosts("# comment\n169.254.1.2  hosta  #PRE\n169.254.1.3 \"PRINTER        \\0x20\"\n\n", "lmhosts");
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(LookupLmhosts(entries, MakeNetbiosName("HOSTA", 3, "CP850")), 0xA9FE0102u);
     EXPECT_EQ(LookupLmhosts(entries, MakeNetbiosName("PRINTER", 0x20, "CP850")), 0xA9FE0103u);

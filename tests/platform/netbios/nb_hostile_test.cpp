@@ -41,9 +41,9 @@ TEST(NetbiosHostileInput, MalformedPacketsAreDroppedAndCounted)
     const UniqueFd udp = OpenUdp(0x7F00003C, 0, false);
     const std::vector<std::vector<std::uint8_t>> junk = {
         {0x12},
-        {0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0x20, 'A'},                            // truncated question
-        {0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0xC0, 0x0C, 0, 0x20, 0, 1},            // pointer to itself
-        {0, 1, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0},                                 // absurd count
+        {0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0x20, 'A'},                  // truncated question
+        {0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0xC0, 0x0C, 0, 0x20, 0, 1},  // pointer to itself
+        {0, 1, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0},                       // absurd count
     };
     for (const auto& packet : junk)
         SendUdp(udp.Get(), packet, victim, lan.Config(0).namePort);
@@ -82,8 +82,8 @@ TEST(NetbiosHostileInput, SessionRequestForAbsentNameIsRefusedWithItsCode)
 {
     TestLan lan(1);
     const UniqueFd fd = ConnectTo(lan.Address(0), lan.Config(0).sessionPort);
-    const auto request = EncodeSessionRequest({NbName{MakeNetbiosName("GHOST", 3, "CP850"), ""},
-                                               NbName{MakeNetbiosName("ME", 3, "CP850"), ""}});
+    const auto request = EncodeSessionRequest(
+        {NbName{MakeNetbiosName("GHOST", 3, "CP850"), ""}, NbName{MakeNetbiosName("ME", 3, "CP850"), ""}});
     ::send(fd.Get(), request.data(), request.size(), MSG_NOSIGNAL);
     std::uint8_t reply[5] = {};
     ASSERT_EQ(::recv(fd.Get(), reply, sizeof reply, MSG_WAITALL), 5);

@@ -61,7 +61,8 @@ int main(int argc, char** argv)
             const auto start = std::chrono::steady_clock::now();
             const std::uint8_t code = Netbios(&ncb);
             lastLsn = ncb.ncb_lsn;
-            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+            const auto ms =
+                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
             std::printf("call %s 0x%02X %lldms\n", args[i + 2].c_str(), code, static_cast<long long>(ms.count()));
             i += 2;
         } else if (step == "dgsend" && i + 3 < args.size()) {

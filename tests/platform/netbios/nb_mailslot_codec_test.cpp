@@ -1,9 +1,9 @@
 // Mailslot writes and browser frames: captured Samba datagrams, our own
 // encoding, and damaged input.
 
+#include "platform/netbios/nb_mailslot_codec.h"
 #include "platform/netbios/nb_browse_codec.h"
 #include "platform/netbios/nb_browse_list.h"
-#include "platform/netbios/nb_mailslot_codec.h"
 #include "platform/netbios/nbdgm_codec.h"
 
 #include <gtest/gtest.h>

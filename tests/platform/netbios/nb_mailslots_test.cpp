@@ -175,7 +175,8 @@ TEST(NetbiosMailslots, AcceptsWritesForLocalNamesOnlyAndBoundsTheBrowseList)
     SendRaw(lan, 0, "ALICE", 0x03, false, "\\mailslot\\messngr", {'a'});
     SendRaw(lan, 0, "HOST0", 0x00, false, "\\MAILSLOT\\MESSNGR", {'b'});
     SendRaw(lan, 0, "WORKGROUP", 0x00, true, "\\MAILSLOT\\MESSNGR", {'c'});
-    ASSERT_TRUE(WaitForMessages(mailslots, handle, 3)) << lan.Host(0).Counters().malformedPackets.load() << " " << lan.Host(0).Counters().droppedDatagrams.load();
+    ASSERT_TRUE(WaitForMessages(mailslots, handle, 3))
+        << lan.Host(0).Counters().malformedPackets.load() << " " << lan.Host(0).Counters().droppedDatagrams.load();
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     std::size_t count = 0;
     std::size_t next = 0;
@@ -191,7 +192,8 @@ TEST(NetbiosMailslots, AcceptsWritesForLocalNamesOnlyAndBoundsTheBrowseList)
     SendRaw(lan, 0, "WORKGROUP", 0x00, true, "\\MAILSLOT\\LANMAN", lanman);
     for (int i = 0; i < 3000; ++i) {
         NbBrowseAnnouncement announcement{kBrowseHostAnnouncement, 60000, "FLOOD" + std::to_string(i), 5, 1, 3, ""};
-        SendRaw(lan, 0, "G" + std::to_string(i % 500), 0x1D, true, "\\MAILSLOT\\BROWSE", EncodeAnnouncement(announcement));
+        SendRaw(lan, 0, "G" + std::to_string(i % 500), 0x1D, true, "\\MAILSLOT\\BROWSE",
+                EncodeAnnouncement(announcement));
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     std::vector<NbBrowseEntry> entries;
@@ -201,7 +203,8 @@ TEST(NetbiosMailslots, AcceptsWritesForLocalNamesOnlyAndBoundsTheBrowseList)
     } while (entries.size() < NbBrowseList::kMaxComputers && std::chrono::steady_clock::now() < deadline);
     EXPECT_LE(entries.size(), NbBrowseList::kMaxComputers + NbBrowseList::kMaxWorkgroups + 2);
     EXPECT_GE(entries.size(), 1000u) << "most of the flood arrived";
-    EXPECT_TRUE(std::none_of(entries.begin(), entries.end(), [](const NbBrowseEntry& e) { return e.name.starts_with("LLLL"); }));
+    EXPECT_TRUE(std::none_of(entries.begin(), entries.end(),
+                             [](const NbBrowseEntry& e) { return e.name.starts_with("LLLL"); }));
 }
 
 }  // namespace

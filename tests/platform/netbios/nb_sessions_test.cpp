@@ -171,7 +171,8 @@ TEST_F(NetbiosSessions, TimedSubmissionOfACallToAnAbsentName)
         call.ncb.ncb_command = NCBCALL | ASYNCH;
         ASSERT_EQ(lan.Host(0).Netbios(&call.ncb), NRC_GOODRET);
         ++submissions;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(limit - std::chrono::steady_clock::now());
         if (!call.event.Wait(static_cast<int>(std::max<std::int64_t>(left.count(), 0))))
             break;
         last = call.ncb.ncb_retcode;

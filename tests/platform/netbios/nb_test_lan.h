@@ -32,8 +32,8 @@ private:
 // An NCB with the 16-byte forms of `name` (suffix) filled in the given field.
 void SetName(std::uint8_t (&field)[16], const std::string& name, std::uint8_t suffix);
 
-std::uint8_t AddName(PlNetbiosProvider& host, const std::string& name, std::uint8_t suffix = 0x03,
-                     bool group = false, std::uint8_t* num = nullptr);
+std::uint8_t AddName(PlNetbiosProvider& host, const std::string& name, std::uint8_t suffix = 0x03, bool group = false,
+                     std::uint8_t* num = nullptr);
 std::uint8_t DeleteName(PlNetbiosProvider& host, const std::string& name, std::uint8_t suffix = 0x03);
 
 // Returns once `host` has taken every NCB submitted before (a synchronous
@@ -49,7 +49,8 @@ struct AsyncNcb {
     std::uint8_t Wait(int ms = 10000);
 };
 
-std::unique_ptr<AsyncNcb> StartListen(PlNetbiosProvider& host, const std::string& name, const std::string& caller = "*");
+std::unique_ptr<AsyncNcb> StartListen(PlNetbiosProvider& host, const std::string& name,
+                                      const std::string& caller = "*");
 std::uint8_t Call(PlNetbiosProvider& host, const std::string& from, const std::string& to, std::uint8_t& lsn,
                   std::uint8_t rto = 0, std::uint8_t sto = 0);
 std::uint8_t Send(PlNetbiosProvider& host, std::uint8_t lsn, const std::vector<std::uint8_t>& data);
