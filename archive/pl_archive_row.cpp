@@ -3,14 +3,14 @@
 #include "platform/text/pl_codepage.h"
 #include "storage/pl_storage_errors.h"
 
-namespace pl_archive {
+namespace pl::archive {
 
 namespace {
 
 std::uint16_t FieldLength(std::string_view text)
 {
     if (text.size() > 0xFFFF)
-        throw PlDatabaseErr(PlFormatDiagnostic("pl_archive::MakeRow()", "text.size() <= 0xFFFF",
+        throw PlDatabaseErr(PlFormatDiagnostic("pl::archive::MakeRow()", "text.size() <= 0xFFFF",
                                                {{"text.size()", static_cast<long long>(text.size())}}));
     return static_cast<std::uint16_t>(text.size());
 }
@@ -85,4 +85,4 @@ char RowType(const PlRow& row)
     return row.FieldLength(kTypeField) > 0 ? static_cast<char>(row.GetField(kTypeField)[0]) : '\0';
 }
 
-}  // namespace pl_archive
+}  // namespace pl::archive

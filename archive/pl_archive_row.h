@@ -12,7 +12,7 @@
 #include "storage/pl_row.h"
 #include "transport/messaging/c_msg.h"
 
-namespace pl_archive {
+namespace pl::archive {
 
 inline constexpr std::uint16_t kReceivedField = 0;
 inline constexpr std::uint16_t kOriginField = 1;
@@ -54,4 +54,4 @@ std::optional<std::uint64_t> ReceivedTime(const PlRow& row);
 // The first byte of "Type", or 0 when the field is empty. REQUIRES: HasSchema(row).
 char RowType(const PlRow& row);
 
-}  // namespace pl_archive
+}  // namespace pl::archive

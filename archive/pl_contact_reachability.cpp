@@ -19,13 +19,13 @@ bool PlMessengerNameAnswers(PlNetbiosNetwork& network, const std::string& realNa
             if (const auto* adapter = dynamic_cast<const PlNetbiosInterface*>(interface.get()))
                 lanas.push_back(adapter->Lana());
     }
-    const pl::NetbiosNameBytes name = pl::MakeNetbiosName(pl::UpperCase(realName), ncb::kMessengerSuffix);
+    const pl::NetbiosNameBytes name = pl::MakeNetbiosName(pl::UpperCase(realName), pl::ncb::kMessengerSuffix);
     std::vector<std::uint8_t> buffer(kContactStatusBufferSize);
     for (const std::uint8_t lana : lanas) {
         if (thread != nullptr && thread->IsStopRequested())
             return false;
-        if (ncb::AdapterStatus(network.Entry(), lana, name, buffer.data(), kContactStatusBufferSize,
-                               kContactStatusTimeoutMs) == 0)
+        if (pl::ncb::AdapterStatus(network.Entry(), lana, name, buffer.data(), kContactStatusBufferSize,
+                                   kContactStatusTimeoutMs) == 0)
             return true;
     }
     return false;

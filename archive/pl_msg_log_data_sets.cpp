@@ -42,9 +42,9 @@ bool PlMsgLogDataSetBase::Position(std::int32_t index)
 PlValue& PlMsgLogDataSetBase::ReadValue(PlValue& value, std::int32_t index, const std::string& name)
 {
     PlRow row;
-    if (!Position(index) || !cursor_->GetRow(row) || !pl_archive::HasSchema(row))
+    if (!Position(index) || !cursor_->GetRow(row) || !pl::archive::HasSchema(row))
         return value;
-    using namespace pl_archive;
+    using namespace pl::archive;
     if (name == kReceivedName) {
         const auto time = ReceivedTime(row);
         if (time)

@@ -10,8 +10,8 @@ namespace {
 
 bool NamedInRow(const PlRow& row, const std::string& name)
 {
-    return pl::EqualsIgnoreCase(row.FieldText(pl_archive::kOriginField), name) ||
-           pl::EqualsIgnoreCase(row.FieldText(pl_archive::kRecipientField), name);
+    return pl::EqualsIgnoreCase(row.FieldText(pl::archive::kOriginField), name) ||
+           pl::EqualsIgnoreCase(row.FieldText(pl::archive::kRecipientField), name);
 }
 
 }  // namespace
@@ -38,9 +38,9 @@ std::uint64_t PlWindowCutoff(std::uint64_t now, std::int32_t days)
 
 bool PlTimeWindowFilter::Continue(const PlRow& row)
 {
-    if (!pl_archive::HasSchema(row))
+    if (!pl::archive::HasSchema(row))
         return true;
-    const auto received = pl_archive::ReceivedTime(row);
+    const auto received = pl::archive::ReceivedTime(row);
     return !received || *received >= cutoff;
 }
 
@@ -56,17 +56,17 @@ std::optional<std::string> PlTimeWindowFilter::ResultKey() const
 
 bool FilterIncoming2::Accept(const PlRow& row)
 {
-    return pl_archive::HasSchema(row) && pl_archive::RowType(row) == pl_archive::kReceivedType;
+    return pl::archive::HasSchema(row) && pl::archive::RowType(row) == pl::archive::kReceivedType;
 }
 
 bool FilterOutcoming::Accept(const PlRow& row)
 {
-    return pl_archive::HasSchema(row) && pl_archive::RowType(row) == pl_archive::kSentType;
+    return pl::archive::HasSchema(row) && pl::archive::RowType(row) == pl::archive::kSentType;
 }
 
 bool FilterDialog::Accept(const PlRow& row)
 {
-    if (!pl_archive::HasSchema(row))
+    if (!pl::archive::HasSchema(row))
         return false;
     return name.empty() || NamedInRow(row, name);
 }
@@ -84,11 +84,11 @@ std::optional<std::string> FilterDialog::ResultKey() const
 
 bool FilterManual::Accept(const PlRow& row)
 {
-    if (!pl_archive::HasSchema(row))
+    if (!pl::archive::HasSchema(row))
         return false;
     if (!name.empty() && !NamedInRow(row, name))
         return false;
-    const auto received = pl_archive::ReceivedTime(row);
+    const auto received = pl::archive::ReceivedTime(row);
     return received && from <= *received && *received <= to;
 }
 

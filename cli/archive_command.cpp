@@ -12,6 +12,8 @@
 #include "storage/pl_db_check.h"
 #include "storage/pl_file_heap.h"
 
+namespace pl::cli {
+
 namespace {
 
 constexpr const char* kHelp =
@@ -88,7 +90,7 @@ int Check(const std::string& path)
 
 }  // namespace
 
-int pl::cli::ArchiveCommand(std::span<const std::string> args)
+int ArchiveCommand(std::span<const std::string> args)
 {
     if (!args.empty() && args.front() == "show")
         return ArchiveShowCommand(args.subspan(1));
@@ -111,3 +113,5 @@ int pl::cli::ArchiveCommand(std::span<const std::string> args)
     std::fputs(kHelp, stderr);
     return 2;
 }
+
+}  // namespace pl::cli

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
+namespace pl::cli {
+
 namespace {
 
 constexpr std::uint64_t kFileTimePerSecond = 10000000ULL;
@@ -122,3 +124,5 @@ std::string FormatCsv(std::int32_t index, std::uint32_t page, std::uint32_t slot
     return line + CsvQuote(FormatFileTime(Received(row))) + "," + CsvQuote(row.FieldText(4)) + "," +
            CsvQuote(row.FieldText(1)) + "," + CsvQuote(row.FieldText(2)) + "," + CsvQuote(row.FieldText(3)) + "\n";
 }
+
+}  // namespace pl::cli

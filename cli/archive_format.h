@@ -9,6 +9,8 @@
 
 #include "storage/pl_row.h"
 
+namespace pl::cli {
+
 // A local-time FILETIME as "YYYY-MM-DD HH:MM:SS.mmm".
 std::string FormatFileTime(std::uint64_t fileTime);
 // Bytes with control characters (other than line feed and tab) as \xHH.
@@ -19,3 +21,5 @@ std::string CsvQuote(std::string_view text);
 std::string FormatReadable(std::int32_t index, std::uint32_t page, std::uint32_t slot, const PlRow& row);
 std::string CsvHeader();
 std::string FormatCsv(std::int32_t index, std::uint32_t page, std::uint32_t slot, const PlRow& row);
+
+}  // namespace pl::cli

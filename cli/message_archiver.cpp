@@ -17,7 +17,7 @@ bool MessageArchiver::Open(const std::string& path)
 void MessageArchiver::Store(const CMsg& msg)
 {
     try {
-        database_.Insert(pl_archive::ReceivedRow(msg, PlDefaultClock().NowLocalFileTime()));
+        database_.Insert(pl::archive::ReceivedRow(msg, PlDefaultClock().NowLocalFileTime()));
     } catch (const PlDatabaseErr& error) {
         std::cerr << "listen: the message from " << msg.from << " was not archived"
                   << (error.Message().empty() ? std::string() : ": " + error.Message()) << std::endl;

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace pl_format {
+namespace pl::page {
 
 inline constexpr std::uint32_t kPageSize = 4096;
 inline constexpr int kPageShift = 12;
@@ -75,4 +75,4 @@ constexpr std::uint32_t FieldLengthPos(std::uint32_t i)
     return 4 + kFieldEntrySize * i;
 }
 
-}  // namespace pl_format
+}  // namespace pl::page

@@ -33,6 +33,6 @@ inline void PlAbstractPageHeap::ReadBlocks(std::uint32_t first, std::uint32_t co
     PlPage page;
     for (std::uint32_t i = 0; i < count; ++i) {
         ReadBlock(first + i, page);
-        std::memcpy(out + static_cast<std::size_t>(i) * pl_format::kPageSize, page.bytes.Data(), pl_format::kPageSize);
+        std::memcpy(out + static_cast<std::size_t>(i) * pl::page::kPageSize, page.bytes.Data(), pl::page::kPageSize);
     }
 }

@@ -4,9 +4,9 @@
 
 #include "storage/pl_meta_pages.h"
 
-using namespace pl_format;
+using namespace pl::page;
 
-namespace pl_data {
+namespace pl::data_page {
 namespace {
 
 bool RowDirectoryInside(const PlPage& page, std::uint32_t off, std::uint32_t len)
@@ -36,7 +36,7 @@ void SetSlot(PlPage& page, std::uint32_t k, std::uint32_t offset, std::uint32_t 
 
 void InitDataPage(PlPage& page, std::uint32_t mapBlock)
 {
-    pl_meta::InitCommonHeader(page, kDataPage);
+    pl::meta_page::InitCommonHeader(page, kDataPage);
     page.bytes.PutU32(kMapPointerOffset, mapBlock);
     page.bytes.PutU32(kDirStartOffset, kDirStartOffset);
     page.bytes.PutU32(kLastUsedOffset, kEmptyLastUsed);
@@ -80,8 +80,8 @@ State Check(const PlPage& page, std::string* why)
         return state;
     };
     const std::uint32_t count = SlotCount(page);
-    if (pl_meta::PageType(page) != kDataPage)
-        return fail(State::kDamaged, "not a data page (type " + std::to_string(pl_meta::PageType(page)) + ")");
+    if (pl::meta_page::PageType(page) != kDataPage)
+        return fail(State::kDamaged, "not a data page (type " + std::to_string(pl::meta_page::PageType(page)) + ")");
     if (count > kMaxSlots || DirStart(page) != kDirStartOffset - kSlotSize * count)
         return fail(State::kDamaged, "slot count " + std::to_string(count) + " and directory start " +
                                          std::to_string(DirStart(page)) + " disagree");
@@ -145,4 +145,4 @@ void RemoveRow(PlPage& page, std::uint32_t k)
     page.bytes.PutU32(kSlotCountOffset, count - 1);
 }
 
-}  // namespace pl_data
+}  // namespace pl::data_page

@@ -11,7 +11,7 @@
 #include "storage/page_format.h"
 #include "storage/pl_page.h"
 
-namespace pl_data {
+namespace pl::data_page {
 
 enum class State {
     kDamaged,   // wrong type or a directory that points outside the page or a row
@@ -41,4 +41,4 @@ void ReplaceRow(PlPage& page, std::uint32_t k, const std::uint8_t* bytes, std::u
 // Removes slot k; slots above it move down by one. REQUIRES: Packed, k < SlotCount().
 void RemoveRow(PlPage& page, std::uint32_t k);
 
-}  // namespace pl_data
+}  // namespace pl::data_page

@@ -38,7 +38,7 @@ tid PlDatabase::Insert(const PlRow& row)
 {
     std::lock_guard guard(lock_);
     const auto size = static_cast<std::int32_t>(row.GetSize());
-    if (size < 2 || size > static_cast<std::int32_t>(pl_format::kMaxRowSize))
+    if (size < 2 || size > static_cast<std::int32_t>(pl::page::kMaxRowSize))
         throw PlDatabaseErr(PlFormatDiagnostic("PlDatabase::Insert()", "aRow.GetSize() < 2 || aRow.GetSize() > 4044",
                                                {{"aRow.GetSize()", size}}));
     // The row goes into its page with its content at once: no reserved row

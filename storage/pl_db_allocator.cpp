@@ -4,7 +4,7 @@
 #include "storage/pl_meta_pages.h"
 #include "storage/pl_storage_errors.h"
 
-using namespace pl_format;
+using namespace pl::page;
 
 namespace {
 
@@ -19,7 +19,7 @@ void PlDbAllocator::InitHeader()
 {
     heap_.SetSize(1);
     PlPage header;
-    pl_meta::InitHeaderPage(header);
+    pl::meta_page::InitHeaderPage(header);
     heap_.WriteBlock(0, header);
 }
 
@@ -29,19 +29,20 @@ void PlDbAllocator::ReadHeader(PlPage& header)
         InitHeader();
     } else if (heap_.GetBlockCount() == 1) {
         heap_.ReadBlock(0, header);
-        if (pl_meta::IsBlank(header))  // grown, but the header never reached the file
+        if (pl::meta_page::IsBlank(header))  // grown, but the header never reached the file
             InitHeader();
     }
     heap_.ReadBlock(0, header);
-    if (!pl_meta::IsHeaderPage(header))
-        Fail("PlDbAllocator::ReadHeader()", "block 0 is not a header page", {{"type", pl_meta::PageType(header)}});
+    if (!pl::meta_page::IsHeaderPage(header))
+        Fail("PlDbAllocator::ReadHeader()", "block 0 is not a header page",
+             {{"type", pl::meta_page::PageType(header)}});
 }
 
 void PlDbAllocator::ReadMap(std::uint32_t block, PlPage& map, const char* operation)
 {
     heap_.ReadBlock(block, map);
-    if (!pl_meta::IsMapPage(map))
-        Fail(operation, "not a space-map page", {{"block", block}, {"type", pl_meta::PageType(map)}});
+    if (!pl::meta_page::IsMapPage(map))
+        Fail(operation, "not a space-map page", {{"block", block}, {"type", pl::meta_page::PageType(map)}});
 }
 
 std::pair<std::uint32_t, std::uint32_t> PlDbAllocator::AddDataPage()
@@ -49,34 +50,34 @@ std::pair<std::uint32_t, std::uint32_t> PlDbAllocator::AddDataPage()
     PlPage header;
     ReadHeader(header);
     PlPage map;
-    std::uint32_t m = pl_meta::LastMap(header);
+    std::uint32_t m = pl::meta_page::LastMap(header);
     if (m != 0) {
         ReadMap(m, map, "PlDbAllocator::AddDataPage()");
     } else {
         m = heap_.GetBlockCount();
         heap_.SetSize(m + 1);
-        pl_meta::InitMapPage(map, 0);
+        pl::meta_page::InitMapPage(map, 0);
         heap_.WriteBlock(m, map);
-        pl_meta::SetFirstMap(header, m);
-        pl_meta::SetLastMap(header, m);
+        pl::meta_page::SetFirstMap(header, m);
+        pl::meta_page::SetLastMap(header, m);
         heap_.WriteBlock(0, header);
     }
     const std::uint32_t n = heap_.GetBlockCount();
     if (m + kEntriesPerMap < n) {
         heap_.SetSize(n + 1);
         PlPage next;
-        pl_meta::InitMapPage(next, m);
+        pl::meta_page::InitMapPage(next, m);
         heap_.WriteBlock(n, next);
-        pl_meta::SetNextMap(map, n);
+        pl::meta_page::SetNextMap(map, n);
         heap_.WriteBlock(m, map);
-        pl_meta::SetLastMap(header, n);
+        pl::meta_page::SetLastMap(header, n);
         heap_.WriteBlock(0, header);
         m = n;
     }
     const std::uint32_t d = heap_.GetBlockCount();
     heap_.SetSize(d + 1);
     PlPage data;
-    pl_data::InitDataPage(data, m);
+    pl::data_page::InitDataPage(data, m);
     heap_.WriteBlock(d, data);
     return {m, d};
 }
@@ -88,19 +89,20 @@ bool PlDbAllocator::FindFreeEntry(const PlPage& header, PlPage& map, std::uint32
     // Map pages lie in ascending block order; a chain that does not is damaged
     // and is not followed, so that the walk always ends.
     const std::uint32_t start =
-        freeSearchStart_ != 0 && freeSearchStart_ < count ? freeSearchStart_ : pl_meta::FirstMap(header);
+        freeSearchStart_ != 0 && freeSearchStart_ < count ? freeSearchStart_ : pl::meta_page::FirstMap(header);
     bool allFullSoFar = true;
-    for (std::uint32_t m = start; m != 0 && m < count && m > prev; prev = m, m = pl_meta::NextMap(map)) {
+    for (std::uint32_t m = start; m != 0 && m < count && m > prev; prev = m, m = pl::meta_page::NextMap(map)) {
         heap_.ReadBlock(m, map);
-        if (!pl_meta::IsMapPage(map))
+        if (!pl::meta_page::IsMapPage(map))
             return false;
-        const bool full = pl_meta::IsAllocated(pl_meta::Entry(map, 0)) &&
-                          pl_meta::IsAllocated(pl_meta::Entry(map, 1)) && pl_meta::IsAllocated(pl_meta::Entry(map, 2));
+        const bool full = pl::meta_page::IsAllocated(pl::meta_page::Entry(map, 0)) &&
+                          pl::meta_page::IsAllocated(pl::meta_page::Entry(map, 1)) &&
+                          pl::meta_page::IsAllocated(pl::meta_page::Entry(map, 2));
         allFullSoFar = allFullSoFar && full;
-        if (allFullSoFar && pl_meta::NextMap(map) > m)
-            freeSearchStart_ = pl_meta::NextMap(map);
+        if (allFullSoFar && pl::meta_page::NextMap(map) > m)
+            freeSearchStart_ = pl::meta_page::NextMap(map);
         for (std::uint32_t e = 0; e < kEntriesPerMap; ++e) {
-            if (pl_meta::IsAllocated(pl_meta::Entry(map, e)))
+            if (pl::meta_page::IsAllocated(pl::meta_page::Entry(map, e)))
                 continue;
             page = m + 1 + e;
             if (page >= count)
@@ -109,13 +111,13 @@ bool PlDbAllocator::FindFreeEntry(const PlPage& header, PlPage& map, std::uint32
             // (zeros) or a fresh data page. Anything else is not reused.
             PlPage block;
             heap_.ReadBlock(page, block);
-            const std::uint8_t type = pl_meta::PageType(block);
-            const bool reusable = (type == 0 && pl_meta::IsBlank(block)) ||
-                                  (type == kDataPage && pl_data::Check(block) == pl_data::State::kPacked &&
-                                   pl_data::SlotCount(block) == 0);
+            const std::uint8_t type = pl::meta_page::PageType(block);
+            const bool reusable = (type == 0 && pl::meta_page::IsBlank(block)) ||
+                                  (type == kDataPage && pl::data_page::Check(block) == pl::data_page::State::kPacked &&
+                                   pl::data_page::SlotCount(block) == 0);
             if (!reusable)
                 return false;
-            pl_data::InitDataPage(block, m);
+            pl::data_page::InitDataPage(block, m);
             heap_.WriteBlock(page, block);
             return true;
         }
@@ -134,32 +136,32 @@ std::uint32_t PlDbAllocator::AllocatePage()
         ReadMap(m, map, "PlDbAllocator::AllocatePage()");
         page = d;
     }
-    const int e = pl_meta::CoveredEntry(map.pageNo, page);
-    pl_meta::SetEntry(map, static_cast<std::uint32_t>(e), pl_meta::MakeEntry(kEmptyFreeSpace, true));
+    const int e = pl::meta_page::CoveredEntry(map.pageNo, page);
+    pl::meta_page::SetEntry(map, static_cast<std::uint32_t>(e), pl::meta_page::MakeEntry(kEmptyFreeSpace, true));
     heap_.WriteBlock(map.pageNo, map);
     return page;
 }
 
 std::uint32_t PlDbAllocator::LastPageWithRoom(const PlPage& header, std::uint32_t aSize)
 {
-    const std::uint32_t m = pl_meta::LastMap(header);
+    const std::uint32_t m = pl::meta_page::LastMap(header);
     if (m == 0)
         return 0;
     PlPage map;
     ReadMap(m, map, "PlDbAllocator::AllocateRow()");
     for (int e = kEntriesPerMap - 1; e >= 0; --e) {
-        const std::uint8_t entry = pl_meta::Entry(map, static_cast<std::uint32_t>(e));
-        if (!pl_meta::IsAllocated(entry))
+        const std::uint8_t entry = pl::meta_page::Entry(map, static_cast<std::uint32_t>(e));
+        if (!pl::meta_page::IsAllocated(entry))
             continue;
         const std::uint32_t b = m + 1 + static_cast<std::uint32_t>(e);
-        if (pl_meta::RecordedFree(entry) < aSize + 4 || b >= heap_.GetBlockCount())
+        if (pl::meta_page::RecordedFree(entry) < aSize + 4 || b >= heap_.GetBlockCount())
             return 0;
         // The recorded value is rounded down and does not count the slot:
         // check the page itself before using it.
         PlPage data;
         heap_.ReadBlock(b, data);
-        const bool fits = pl_data::Check(data) == pl_data::State::kPacked && pl_data::MapPointer(data) == m &&
-                          pl_data::FreeSpace(data) >= aSize + kSlotSize;
+        const bool fits = pl::data_page::Check(data) == pl::data_page::State::kPacked &&
+                          pl::data_page::MapPointer(data) == m && pl::data_page::FreeSpace(data) >= aSize + kSlotSize;
         return fits ? b : 0;
     }
     return 0;
@@ -170,10 +172,10 @@ void PlDbAllocator::ReadPackedDataPage(std::uint32_t pageno, PlPage& page, PlPag
     if (pageno == 0)
         Fail(operation, "pageno == 0", {{"pageno", pageno}});
     heap_.ReadBlock(pageno, page);
-    if (pl_data::Check(page) != pl_data::State::kPacked)
+    if (pl::data_page::Check(page) != pl::data_page::State::kPacked)
         Fail(operation, "not an intact data page", {{"pageno", pageno}});
-    const std::uint32_t m = pl_data::MapPointer(page);
-    if (pl_meta::CoveredEntry(m, pageno) < 0 || m >= heap_.GetBlockCount())
+    const std::uint32_t m = pl::data_page::MapPointer(page);
+    if (pl::meta_page::CoveredEntry(m, pageno) < 0 || m >= heap_.GetBlockCount())
         Fail(operation, "the page's space-map page does not cover it", {{"pageno", pageno}, {"map", m}});
     ReadMap(m, map, operation);
 }
@@ -193,16 +195,17 @@ tid PlDbAllocator::AllocateRow(std::int32_t aSize, const std::uint8_t* content)
     PlPage data;
     PlPage map;
     ReadPackedDataPage(b, data, map, "PlDbAllocator::AllocateRow()");
-    if (pl_data::FreeSpace(data) < size + kSlotSize)
+    if (pl::data_page::FreeSpace(data) < size + kSlotSize)
         Fail("PlDbAllocator::AllocateRow()", "FreeSpace() < aSize + 8", {{"aSize", aSize}, {"pageno", b}});
     PlRow reserved;
     if (!content) {
         reserved.Reset(size);
         content = reserved.Data();
     }
-    const std::uint32_t k = pl_data::AppendRow(data, content, size);
-    const int e = pl_meta::CoveredEntry(map.pageNo, b);
-    pl_meta::SetEntry(map, static_cast<std::uint32_t>(e), pl_meta::MakeEntry(pl_data::FreeSpace(data), false));
+    const std::uint32_t k = pl::data_page::AppendRow(data, content, size);
+    const int e = pl::meta_page::CoveredEntry(map.pageNo, b);
+    pl::meta_page::SetEntry(map, static_cast<std::uint32_t>(e),
+                            pl::meta_page::MakeEntry(pl::data_page::FreeSpace(data), false));
     heap_.WriteBlock(map.pageNo, map);
     heap_.WriteBlock(b, data);
     return tid{b, k};
@@ -213,12 +216,13 @@ void PlDbAllocator::DeleteRow(std::uint32_t pageno, std::uint32_t slot)
     PlPage data;
     PlPage map;
     ReadPackedDataPage(pageno, data, map, "PlDbAllocator::DeleteRow()");
-    const std::uint32_t count = pl_data::SlotCount(data);
+    const std::uint32_t count = pl::data_page::SlotCount(data);
     if (slot >= count)
         Fail("PlDbAllocator::DeleteRow()", "slot >= slot count", {{"pageno", pageno}, {"slot", slot}});
-    pl_data::RemoveRow(data, slot);
-    const int e = pl_meta::CoveredEntry(map.pageNo, pageno);
-    pl_meta::SetEntry(map, static_cast<std::uint32_t>(e), pl_meta::MakeEntry(pl_data::FreeSpace(data), count == 1));
+    pl::data_page::RemoveRow(data, slot);
+    const int e = pl::meta_page::CoveredEntry(map.pageNo, pageno);
+    pl::meta_page::SetEntry(map, static_cast<std::uint32_t>(e),
+                            pl::meta_page::MakeEntry(pl::data_page::FreeSpace(data), count == 1));
     heap_.WriteBlock(pageno, data);
     heap_.WriteBlock(map.pageNo, map);
 }
@@ -228,17 +232,18 @@ void PlDbAllocator::Replace(tid where, const PlRow& row)
     PlPage data;
     PlPage map;
     ReadPackedDataPage(where.pageno, data, map, "PlDbAllocator::Replace()");
-    if (where.slot >= pl_data::SlotCount(data))
+    if (where.slot >= pl::data_page::SlotCount(data))
         Fail("PlDbAllocator::Replace()", "slot >= slot count", {{"pageno", where.pageno}, {"slot", where.slot}});
-    const std::uint32_t old = pl_data::SlotLength(data, where.slot);
-    if (row.GetSize() < 2 || row.GetSize() > old + pl_data::FreeSpace(data))
+    const std::uint32_t old = pl::data_page::SlotLength(data, where.slot);
+    if (row.GetSize() < 2 || row.GetSize() > old + pl::data_page::FreeSpace(data))
         Fail("PlDbAllocator::Replace()", "the row does not fit the page",
              {{"aRow.GetSize()", row.GetSize()}, {"pageno", where.pageno}});
-    pl_data::ReplaceRow(data, where.slot, row.Data(), row.GetSize());
+    pl::data_page::ReplaceRow(data, where.slot, row.Data(), row.GetSize());
     heap_.WriteBlock(where.pageno, data);
     if (row.GetSize() != old) {
-        const int e = pl_meta::CoveredEntry(map.pageNo, where.pageno);
-        pl_meta::SetEntry(map, static_cast<std::uint32_t>(e), pl_meta::MakeEntry(pl_data::FreeSpace(data), false));
+        const int e = pl::meta_page::CoveredEntry(map.pageNo, where.pageno);
+        pl::meta_page::SetEntry(map, static_cast<std::uint32_t>(e),
+                                pl::meta_page::MakeEntry(pl::data_page::FreeSpace(data), false));
         heap_.WriteBlock(map.pageNo, map);
     }
 }

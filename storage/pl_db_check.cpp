@@ -7,7 +7,7 @@
 #include "storage/pl_meta_pages.h"
 #include "storage/pl_storage_errors.h"
 
-using namespace pl_format;
+using namespace pl::page;
 
 bool PlDbCheckReport::Damaged() const
 {
@@ -30,16 +30,16 @@ public:
         if (!Read(0, header))
             return report_;
         used_[0] = true;
-        if (!pl_meta::IsHeaderPage(header)) {
-            if (report_.blocks == 1 && pl_meta::IsBlank(header))
+        if (!pl::meta_page::IsHeaderPage(header)) {
+            if (report_.blocks == 1 && pl::meta_page::IsBlank(header))
                 Note(0, "header never written (an interrupted first insert; the next insert writes it)");
             else
                 Damage(0, "not a header page: wrong type or signature");
             return report_;
         }
         CheckCommon(header);
-        const std::vector<std::uint32_t> chain = WalkForward(pl_meta::FirstMap(header));
-        CheckBackward(chain, pl_meta::LastMap(header));
+        const std::vector<std::uint32_t> chain = WalkForward(pl::meta_page::FirstMap(header));
+        CheckBackward(chain, pl::meta_page::LastMap(header));
         for (std::uint32_t b = 0; b < report_.blocks; ++b)
             if (!used_[b])
                 Note(b, "block not described by any space-map page");
@@ -81,19 +81,19 @@ private:
             PlPage map;
             if (!Read(m, map))
                 break;
-            if (!pl_meta::IsMapPage(map)) {
+            if (!pl::meta_page::IsMapPage(map)) {
                 Damage(m, "in the space-map chain but not a space-map page");
                 break;
             }
             used_[m] = true;
             CheckCommon(map);
-            if (pl_meta::PrevMap(map) != prev)
-                Damage(m, "previous-map pointer " + std::to_string(pl_meta::PrevMap(map)) + ", expected " +
+            if (pl::meta_page::PrevMap(map) != prev)
+                Damage(m, "previous-map pointer " + std::to_string(pl::meta_page::PrevMap(map)) + ", expected " +
                               std::to_string(prev));
             CheckEntries(map);
             chain.push_back(m);
             prev = m;
-            m = pl_meta::NextMap(map);
+            m = pl::meta_page::NextMap(map);
         }
         return chain;
     }
@@ -120,9 +120,9 @@ private:
     void CheckEntries(const PlPage& map)
     {
         for (std::uint32_t e = 0; e < kEntriesPerMap; ++e) {
-            const std::uint8_t entry = pl_meta::Entry(map, e);
+            const std::uint8_t entry = pl::meta_page::Entry(map, e);
             const std::uint32_t block = map.pageNo + 1 + e;
-            if (!pl_meta::IsAllocated(entry)) {
+            if (!pl::meta_page::IsAllocated(entry)) {
                 if (block < report_.blocks)
                     used_[block] = true;  // an unused data page left by an interrupted change
                 continue;
@@ -145,24 +145,25 @@ private:
     {
         const std::uint32_t block = data.pageNo;
         std::string why;
-        const pl_data::State state = pl_data::Check(data, &why);
-        if (state == pl_data::State::kDamaged) {
+        const pl::data_page::State state = pl::data_page::Check(data, &why);
+        if (state == pl::data_page::State::kDamaged) {
             Damage(block, why);
             return;
         }
         ++report_.dataPages;
-        report_.rows += pl_data::SlotCount(data);
-        if (state != pl_data::State::kPacked)
+        report_.rows += pl::data_page::SlotCount(data);
+        if (state != pl::data_page::State::kPacked)
             Damage(block, why + " (readable, but no change can be written to it)");
-        if (pl_data::MapPointer(data) != mapBlock)
-            Damage(block, "names space-map page " + std::to_string(pl_data::MapPointer(data)) + ", described by " +
-                              std::to_string(mapBlock));
-        const std::uint32_t count = pl_data::SlotCount(data);
-        if (pl_meta::IsEmptyPage(entry) && count > 0)
+        if (pl::data_page::MapPointer(data) != mapBlock)
+            Damage(block, "names space-map page " + std::to_string(pl::data_page::MapPointer(data)) +
+                              ", described by " + std::to_string(mapBlock));
+        const std::uint32_t count = pl::data_page::SlotCount(data);
+        if (pl::meta_page::IsEmptyPage(entry) && count > 0)
             Damage(block, "holds " + std::to_string(count) + " rows but its map entry says empty (they are hidden)");
-        if (pl_meta::RecordedFree(entry) > pl_data::FreeSpace(data))
+        if (pl::meta_page::RecordedFree(entry) > pl::data_page::FreeSpace(data))
             Note(block, "map entry records more room than the page has");
-        else if (pl_meta::RecordedFree(entry) + kFreeUnit <= pl_data::FreeSpace(data) && !pl_meta::IsEmptyPage(entry))
+        else if (pl::meta_page::RecordedFree(entry) + kFreeUnit <= pl::data_page::FreeSpace(data) &&
+                 !pl::meta_page::IsEmptyPage(entry))
             Note(block, "map entry records less room than the page has");
     }
 

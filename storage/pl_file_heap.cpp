@@ -8,7 +8,7 @@
 
 #include "storage/pl_storage_errors.h"
 
-using namespace pl_format;
+using namespace pl::page;
 
 PlFileHeap::~PlFileHeap()
 {

@@ -4,7 +4,7 @@
 
 #include "storage/pl_storage_errors.h"
 
-using namespace pl_format;
+using namespace pl::page;
 
 PlMemHeap::PlMemHeap(std::vector<std::uint8_t> image) : bytes_(std::move(image))
 {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-using namespace pl_format;
+using namespace pl::page;
 
-namespace pl_meta {
+namespace pl::meta_page {
 
 void InitCommonHeader(PlPage& page, std::uint8_t type)
 {
@@ -102,4 +102,4 @@ int CoveredEntry(std::uint32_t mapBlock, std::uint32_t block)
     return static_cast<int>(block - mapBlock - 1);
 }
 
-}  // namespace pl_meta
+}  // namespace pl::meta_page

@@ -7,7 +7,7 @@
 #include "storage/page_format.h"
 #include "storage/pl_page.h"
 
-namespace pl_meta {
+namespace pl::meta_page {
 
 // Zeroes the page and writes the common header of the given page type.
 void InitCommonHeader(PlPage& page, std::uint8_t type);
@@ -36,17 +36,17 @@ void SetEntry(PlPage& map, std::uint32_t e, std::uint8_t entry);
 std::uint8_t MakeEntry(std::uint32_t freeSpace, bool empty);
 inline bool IsAllocated(std::uint8_t entry)
 {
-    return (entry & pl_format::kEntryAllocated) != 0;
+    return (entry & pl::page::kEntryAllocated) != 0;
 }
 inline bool IsEmptyPage(std::uint8_t entry)
 {
-    return (entry & pl_format::kEntryEmpty) != 0;
+    return (entry & pl::page::kEntryEmpty) != 0;
 }
 inline std::uint32_t RecordedFree(std::uint8_t entry)
 {
-    return static_cast<std::uint32_t>(entry & pl_format::kEntryFreeMask) * pl_format::kFreeUnit;
+    return static_cast<std::uint32_t>(entry & pl::page::kEntryFreeMask) * pl::page::kFreeUnit;
 }
 // The entry index of block in the map page mapBlock, or -1 when not covered.
 int CoveredEntry(std::uint32_t mapBlock, std::uint32_t block);
 
-}  // namespace pl_meta
+}  // namespace pl::meta_page

@@ -9,12 +9,9 @@
 
 class PlPage {
 public:
-    PlPage() : bytes(pl_format::kPageSize) {}
+    PlPage() : bytes(pl::page::kPageSize) {}
     // A copy of the 4096 bytes at data, as block pageNo.
-    PlPage(const std::uint8_t* data, std::uint32_t number) : pageNo(number)
-    {
-        bytes.Assign(data, pl_format::kPageSize);
-    }
+    PlPage(const std::uint8_t* data, std::uint32_t number) : pageNo(number) { bytes.Assign(data, pl::page::kPageSize); }
 
     PlByteBuffer bytes;
     std::uint32_t pageNo = 0;

@@ -2,12 +2,12 @@
 
 #include "storage/pl_storage_errors.h"
 
-using namespace pl_format;
+using namespace pl::page;
 
 std::shared_ptr<const PlPageImage> PlPageCache::MakeImage(const std::uint8_t* bytes, std::uint32_t idx)
 {
     auto image = std::make_shared<PlPageImage>(PlPage(bytes, idx));
-    image->dataState = pl_data::Check(image->page);
+    image->dataState = pl::data_page::Check(image->page);
     return image;
 }
 

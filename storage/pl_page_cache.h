@@ -18,7 +18,7 @@
 struct PlPageImage {
     explicit PlPageImage(PlPage p) : page(std::move(p)) {}
     PlPage page;
-    pl_data::State dataState = pl_data::State::kDamaged;
+    pl::data_page::State dataState = pl::data_page::State::kDamaged;
 };
 
 class PlPageCache : public PlAbstractPageHeap {

@@ -4,7 +4,7 @@
 
 #include "storage/pl_meta_pages.h"
 
-using namespace pl_format;
+using namespace pl::page;
 
 std::shared_ptr<const PlSnapshot> PlScanner::Scan(PlPageCache& cache, PlDbFilter& filter)
 {
@@ -31,19 +31,19 @@ void PlScanner::ScanChain(PlPageCache& cache, PlDbFilter& filter, PlSnapshot& sn
     key_ = std::move(key);
 
     const std::shared_ptr<const PlPageImage> header = cache.Image(0);
-    if (!pl_meta::IsHeaderPage(header->page) || pl_meta::FirstMap(header->page) == 0)
+    if (!pl::meta_page::IsHeaderPage(header->page) || pl::meta_page::FirstMap(header->page) == 0)
         return;
     bool lastContinue = true;
     // The allocator appends map pages, so the chain runs backwards to ever
     // lower blocks; a damaged chain that does not is not followed.
     std::uint32_t bound = std::numeric_limits<std::uint32_t>::max();
-    for (std::uint32_t m = pl_meta::LastMap(header->page); m != 0 && m < bound;) {
+    for (std::uint32_t m = pl::meta_page::LastMap(header->page); m != 0 && m < bound;) {
         const std::shared_ptr<const PlPageImage> map = cache.Image(m);
-        if (!pl_meta::IsMapPage(map->page))
+        if (!pl::meta_page::IsMapPage(map->page))
             return;
         for (int e = kEntriesPerMap - 1; e >= 0; --e) {
-            const std::uint8_t entry = pl_meta::Entry(map->page, static_cast<std::uint32_t>(e));
-            if (!pl_meta::IsAllocated(entry) || pl_meta::IsEmptyPage(entry))
+            const std::uint8_t entry = pl::meta_page::Entry(map->page, static_cast<std::uint32_t>(e));
+            if (!pl::meta_page::IsAllocated(entry) || pl::meta_page::IsEmptyPage(entry))
                 continue;
             std::shared_ptr<const PlPageRows> rows = PageRows(cache.Image(m + 1 + e), filter);
             if (rows->visited)
@@ -53,7 +53,7 @@ void PlScanner::ScanChain(PlPageCache& cache, PlDbFilter& filter, PlSnapshot& sn
         if (!lastContinue)
             return;
         bound = m;
-        m = pl_meta::PrevMap(map->page);
+        m = pl::meta_page::PrevMap(map->page);
     }
 }
 
@@ -67,10 +67,10 @@ std::shared_ptr<const PlPageRows> PlScanner::PageRows(const std::shared_ptr<cons
 
     partial_ = std::make_shared<PlPageRows>();
     partial_->image = image;
-    if (image->dataState != pl_data::State::kDamaged) {
+    if (image->dataState != pl::data_page::State::kDamaged) {
         const PlPage& page = image->page;
-        for (std::uint32_t k = pl_data::SlotCount(page); k-- > 0;) {
-            row_.Assign(page.bytes.At(pl_data::SlotOffset(page, k)), pl_data::SlotLength(page, k));
+        for (std::uint32_t k = pl::data_page::SlotCount(page); k-- > 0;) {
+            row_.Assign(page.bytes.At(pl::data_page::SlotOffset(page, k)), pl::data_page::SlotLength(page, k));
             const bool accept = filter.Accept(row_);
             const bool goOn = filter.Continue(row_);
             partial_->visited = true;

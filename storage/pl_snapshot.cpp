@@ -30,5 +30,5 @@ void PlSnapshot::RowAt(std::int32_t i, PlRow& row) const
 {
     const auto [rows, slot] = Locate(i);
     const PlPage& page = rows->image->page;
-    row.Assign(page.bytes.At(pl_data::SlotOffset(page, slot)), pl_data::SlotLength(page, slot));
+    row.Assign(page.bytes.At(pl::data_page::SlotOffset(page, slot)), pl::data_page::SlotLength(page, slot));
 }

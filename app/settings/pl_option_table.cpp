@@ -14,7 +14,7 @@ PlOptionRow Number(std::int32_t id, const char* name, std::int32_t defaultValue)
 
 std::map<std::int32_t, PlOptionRow> BuildTable()
 {
-    namespace id = PlOptionId;
+    namespace id = pl::option_id;
     const PlOptionRow rows[] = {
         Number(id::kAutostart, nullptr, 0),
         Text(id::kSysLanguageFile, "SysLanguageFile"),

@@ -8,7 +8,7 @@
 #include <map>
 
 // Option ids; the names are the registry value names.
-namespace PlOptionId {
+namespace pl::option_id {
 inline constexpr std::int32_t kAutostart = 1;  // kept in the autostart entry
 inline constexpr std::int32_t kSysLanguageFile = 2;
 inline constexpr std::int32_t kSoundEnabled = 3;
@@ -33,7 +33,7 @@ inline constexpr std::int32_t kHotKeyWriteNewMsg = 21;
 inline constexpr std::int32_t kHotKeyReplyLastMsg = 22;
 inline constexpr std::int32_t kHotKeyOpenIncoming = 23;
 inline constexpr std::int32_t kHotKeyBrowseLan = 24;
-}  // namespace PlOptionId
+}  // namespace pl::option_id
 
 // How an option is saved in the registry.
 enum class PlOptionRegKind : std::uint8_t {

@@ -9,7 +9,7 @@ namespace {
 
 bool IsHotKey(std::int32_t id)
 {
-    return id >= PlOptionId::kHotKeyWriteNewMsg && id <= PlOptionId::kHotKeyBrowseLan;
+    return id >= pl::option_id::kHotKeyWriteNewMsg && id <= pl::option_id::kHotKeyBrowseLan;
 }
 
 // A REG_SZ value loads as text whatever the option's kind; any other type as
@@ -63,16 +63,16 @@ void PlOptions::ApplyPendingOptions(PlOptionHooks& hooks)
             hooks.UnregisterHotKey(id);
     for (const auto& [id, value] : pending_) {
         current_[id] = value;
-        if (id == PlOptionId::kMsgArcOnTop)
+        if (id == pl::option_id::kMsgArcOnTop)
             hooks.SetArchiveTopmost(value.Integer() != 0);
-        else if (id == PlOptionId::kMsgArcShowDays)
+        else if (id == pl::option_id::kMsgArcShowDays)
             hooks.SetArchiveShowDays(PlArchiveShowDays(value));
         else if (IsHotKey(id))
             hooks.RegisterHotKey(id, value.Integer());
     }
     // Enabling or disabling comes last, after every changed key is registered
     // again, so the dispatcher never runs with a key missing.
-    if (const auto enabled = pending_.find(PlOptionId::kHotKeyEnabled); enabled != pending_.end())
+    if (const auto enabled = pending_.find(pl::option_id::kHotKeyEnabled); enabled != pending_.end())
         hooks.EnableHotKeys(enabled->second.Integer() != 0);
     SaveOptions();
 }
@@ -82,7 +82,7 @@ void PlOptions::LoadOptions()
     const PlRegistryFile::Snapshot snapshot = registry_.Read();
     if (snapshot.state != PlRegistryFile::State::Unreadable)
         LoadFromHive(snapshot.hive);
-    current_[PlOptionId::kAutostart] = OptionValue::FromInteger(autostart_.IsOn() ? 1 : 0);
+    current_[pl::option_id::kAutostart] = OptionValue::FromInteger(autostart_.IsOn() ? 1 : 0);
 }
 
 void PlOptions::LoadFromHive(const PlRegistryHive& hive)
@@ -108,7 +108,7 @@ void PlOptions::SaveOptions()
                 snapshot.hive.Set(key, row.valueName, ToRegistry(row, current_[id]));
         registry_.Write(snapshot.hive);
     }
-    if (current_[PlOptionId::kAutostart].Integer() == 1)
+    if (current_[pl::option_id::kAutostart].Integer() == 1)
         autostart_.TurnOn(programPath_);
     else
         autostart_.TurnOff();

@@ -10,7 +10,7 @@
 
 namespace {
 
-namespace id = PlOptionId;
+namespace id = pl::option_id;
 using Kind = OptionValue::Kind;
 
 const std::string kOptionsKey = PlRegistryHive::CurrentUserPath(kPlOptionsKey);

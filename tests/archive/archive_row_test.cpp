@@ -4,7 +4,7 @@
 
 #include "storage/pl_storage_errors.h"
 
-using namespace pl_archive;
+using namespace pl::archive;
 
 TEST(ArchiveRow, ReceivedAndSentRowsFollowTheSchema)
 {

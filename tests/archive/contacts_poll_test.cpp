@@ -33,11 +33,11 @@ protected:
 
     void Register(const std::string& name)
     {
-        ASSERT_EQ(ncb::AddName(lan.Entry(peer), 1, pl::MakeNetbiosName(name, ncb::kMessengerSuffix)), 0);
+        ASSERT_EQ(pl::ncb::AddName(lan.Entry(peer), 1, pl::MakeNetbiosName(name, pl::ncb::kMessengerSuffix)), 0);
     }
     void Unregister(const std::string& name)
     {
-        ASSERT_EQ(ncb::DeleteName(lan.Entry(peer), 1, pl::MakeNetbiosName(name, ncb::kMessengerSuffix)), 0);
+        ASSERT_EQ(pl::ncb::DeleteName(lan.Entry(peer), 1, pl::MakeNetbiosName(name, pl::ncb::kMessengerSuffix)), 0);
     }
 
     std::int32_t ImageOf(const std::string& displayName)

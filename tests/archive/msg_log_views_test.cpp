@@ -41,7 +41,7 @@ protected:
 
     void Add(std::uint64_t time, const std::string& from, const std::string& to, const std::string& text, char type)
     {
-        database.Insert(pl_archive::MakeRow(time, from, to, text, type));
+        database.Insert(pl::archive::MakeRow(time, from, to, text, type));
     }
 
     void OpenAll()
@@ -203,7 +203,7 @@ TEST_F(ArchiveViews, DeletingRefreshesEveryViewAndNotifiesOnlyTheDeletingOne)
 
 TEST_F(ArchiveViews, RowsWithoutTheSchemaAreNeverShown)
 {
-    PlRow four = pl_archive::MakeRow(clock.now - kHour, "A", "B", "four", '1');
+    PlRow four = pl::archive::MakeRow(clock.now - kHour, "A", "B", "four", '1');
     four.SetFieldCount(4);
     database.Insert(four);
     Add(clock.now - kHour, "A", "B", "five", '1');

@@ -14,6 +14,8 @@
 
 namespace {
 
+using namespace pl::cli;
+
 constexpr std::uint64_t kNoonFileTime = 134097552000000000ULL;  // 2025-12-09 12:00:00 as FILETIME
 
 }  // namespace

@@ -34,13 +34,13 @@ protected:
         PlDatabase db;
         db.SetPath(path);
         EXPECT_TRUE(db.Open());
-        db.Insert(pl_archive::MakeRow(day - 1, "ALICE", "BOB", "day before", '1'));
-        db.Insert(pl_archive::MakeRow(day, "ALICE", "BOB", "day start", '1'));
-        db.Insert(pl_archive::MakeRow(day + kFileTimeDay - kFileTimeMillisecond, "BOB", "CAROL", "day end", '2'));
-        db.Insert(pl_archive::MakeRow(day + kFileTimeDay, "ALICE", "BOB", "day after", '1'));
-        db.Insert(pl_archive::MakeRow(now - 100 * kHour, "ALICE", "BOB", "four days ago", '1'));
-        db.Insert(pl_archive::MakeRow(now - 2 * kHour, "BOB", "Müller", "sent lately", '2'));
-        db.Insert(pl_archive::MakeRow(now - kHour, "ALICE", "BOB", "line one\r\nline two", '1'));
+        db.Insert(pl::archive::MakeRow(day - 1, "ALICE", "BOB", "day before", '1'));
+        db.Insert(pl::archive::MakeRow(day, "ALICE", "BOB", "day start", '1'));
+        db.Insert(pl::archive::MakeRow(day + kFileTimeDay - kFileTimeMillisecond, "BOB", "CAROL", "day end", '2'));
+        db.Insert(pl::archive::MakeRow(day + kFileTimeDay, "ALICE", "BOB", "day after", '1'));
+        db.Insert(pl::archive::MakeRow(now - 100 * kHour, "ALICE", "BOB", "four days ago", '1'));
+        db.Insert(pl::archive::MakeRow(now - 2 * kHour, "BOB", "Müller", "sent lately", '2'));
+        db.Insert(pl::archive::MakeRow(now - kHour, "ALICE", "BOB", "line one\r\nline two", '1'));
         db.Close();
     }
 

@@ -179,8 +179,8 @@ TEST_F(NetbiosLayerTest, AFatalListenResultSendsTheNameBackToRegistration)
     ASSERT_TRUE(WaitUntil([&] { return name.IsOpen(); }));
     const int addsBefore = lan.Submissions(NCBADDNAME);
     // Deleting the name under the pending listen completes it with 0x17.
-    NCB ncb = ncb::MakeNcb(NCBDELNAME, 0);
-    ncb::SetName(ncb.ncb_name, pl::MakeNetbiosName("ALICE", 0x03));
+    NCB ncb = pl::ncb::MakeNcb(NCBDELNAME, 0);
+    pl::ncb::SetName(ncb.ncb_name, pl::MakeNetbiosName("ALICE", 0x03));
     ASSERT_EQ(lan.Submit(hostA, &ncb), NRC_GOODRET);
     ASSERT_TRUE(WaitUntil([&] { return lan.Submissions(NCBADDNAME) > addsBefore && name.IsOpen(); }));
     EXPECT_EQ(lan.NamesOf(hostA, 0), Names{"ALICE<3>"});
@@ -204,11 +204,11 @@ TEST_F(NetbiosLayerTest, ClosingANameUnregistersItForGoodAndStopsPromptly)
 
 TEST(NcbPrimitives, NameFieldsAreSpacePaddedAndResetAsksForTwentySessionsAndThirtyNames)
 {
-    const NCB ncb = ncb::MakeNcb(NCBCALL, 3);
+    const NCB ncb = pl::ncb::MakeNcb(NCBCALL, 3);
     EXPECT_EQ(ncb.ncb_lana_num, 3);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(ncb.ncb_callname), 16), std::string(16, ' '));
     NCB seen{};
-    ncb::ResetAdapter(
+    pl::ncb::ResetAdapter(
         [&](NCB* reset) {
             seen = *reset;
             return NRC_GOODRET;
@@ -233,9 +233,9 @@ TEST(NcbPrimitives, TimedSubmitReportsTimedOutWhenNothingCompleted)
         ncb->ncb_retcode = ncb->ncb_cmd_cplt = NRC_PENDING;
         return NRC_GOODRET;
     };
-    NCB ncb = ncb::MakeNcb(NCBASTAT, 0);
+    NCB ncb = pl::ncb::MakeNcb(NCBASTAT, 0);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ncb::TimedSubmit(entry, ncb, 50), NRC_CMDTMO);
+    EXPECT_EQ(pl::ncb::TimedSubmit(entry, ncb, 50), NRC_CMDTMO);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(45));
     EXPECT_EQ(ncb.ncb_cmd_cplt, NRC_CMDCAN);  // completed before it was handed back
 }

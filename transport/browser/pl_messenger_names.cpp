@@ -21,7 +21,7 @@ std::vector<std::string> MessengerNamesOf(std::span<const std::uint8_t> reply)
     for (std::size_t i = 0; i < count; ++i) {
         NAME_BUFFER entry{};
         std::memcpy(&entry, reply.data() + sizeof status + i * sizeof entry, sizeof entry);
-        if (entry.name[NCBNAMSZ - 1] != ncb::kMessengerSuffix || (entry.name_flags & GROUP_NAME) != 0)
+        if (entry.name[NCBNAMSZ - 1] != pl::ncb::kMessengerSuffix || (entry.name_flags & GROUP_NAME) != 0)
             continue;
         std::string name(reinterpret_cast<const char*>(entry.name), NCBNAMSZ - 1);
         name.erase(name.find_last_not_of(' ') + 1);
@@ -38,8 +38,8 @@ std::vector<std::string> LookUpMessengerNames(PlNetbiosNetwork& network, const s
     for (const auto& interface : network.Interfaces()) {
         const auto& adapter = static_cast<const PlNetbiosInterface&>(*interface);
         buffer.fill(0);
-        const std::uint8_t code = ncb::AdapterStatus(adapter.Entry(), adapter.Lana(), name, buffer.data(),
-                                                     static_cast<std::uint16_t>(buffer.size()), limitMs);
+        const std::uint8_t code = pl::ncb::AdapterStatus(adapter.Entry(), adapter.Lana(), name, buffer.data(),
+                                                         static_cast<std::uint16_t>(buffer.size()), limitMs);
         if (code != NRC_GOODRET && code != NRC_INCOMP)
             continue;
         auto names = MessengerNamesOf(buffer);

@@ -90,7 +90,7 @@ void PlSmbMessagingClient::CreateAllNames()
         auto& networkInterface = static_cast<PlNetbiosInterface&>(*entry);
         networkInterface.Reset();
         for (const std::string& identity : identities_) {
-            auto name = std::make_unique<CNetbiosName>(identity, ncb::kMessengerSuffix, networkInterface);
+            auto name = std::make_unique<CNetbiosName>(identity, pl::ncb::kMessengerSuffix, networkInterface);
             name->SetAcceptFunction(&acceptFunction_);
             name->SetIdentity(identity);
             name->Start();

@@ -25,7 +25,7 @@ CNetbiosName::CNetbiosName(const std::string& name, int suffix, const PlNetbiosI
                            int openRetryMs)
     : CPort(openRetryMs),
       name_(pl::UpperCase(name)),
-      suffix_(suffix == kAlternativeSuffix ? ncb::kMessengerSuffix : static_cast<std::uint8_t>(suffix)),
+      suffix_(suffix == kAlternativeSuffix ? pl::ncb::kMessengerSuffix : static_cast<std::uint8_t>(suffix)),
       lana_(networkInterface.Lana()),
       alternativeSuffix_(suffix == kAlternativeSuffix),
       entry_(networkInterface.Entry())
@@ -38,7 +38,7 @@ CNetbiosName::~CNetbiosName()
     Shut();
     Stop();
     for (auto& connection : TakeConnections())
-        ncb::HangUp(entry_, lana_, LsnOf(*connection));
+        pl::ncb::HangUp(entry_, lana_, LsnOf(*connection));
 }
 
 bool CNetbiosName::IsFatalListenResult(std::uint8_t code)
@@ -60,13 +60,13 @@ std::uint8_t CNetbiosName::LsnOf(const CConnection& connection) const
 
 bool CNetbiosName::Open()
 {
-    ncb::DeleteName(entry_, lana_, pl::MakeNetbiosName(name_, ncb::kMessengerSuffix));
+    pl::ncb::DeleteName(entry_, lana_, pl::MakeNetbiosName(name_, pl::ncb::kMessengerSuffix));
     if (alternativeSuffix_)
         suffix_ = kFirstAlternativeSuffix;
-    std::uint8_t rc = ncb::AddName(entry_, lana_, OwnName());
+    std::uint8_t rc = pl::ncb::AddName(entry_, lana_, OwnName());
     while (alternativeSuffix_ && rc == NRC_DUPNAME && suffix_ < kLastAlternativeSuffix) {
         ++suffix_;
-        rc = ncb::AddName(entry_, lana_, OwnName());
+        rc = pl::ncb::AddName(entry_, lana_, OwnName());
     }
     SetOpen(rc == NRC_GOODRET);
     return rc == NRC_GOODRET;
@@ -76,7 +76,7 @@ void CNetbiosName::Shut()
 {
     // The name is deleted with the suffix it was registered with, so that an
     // alternative-suffix registration is released too.
-    ncb::DeleteName(entry_, lana_, OwnName());
+    pl::ncb::DeleteName(entry_, lana_, OwnName());
     SetOpen(false);
 }
 
@@ -88,9 +88,9 @@ void CNetbiosName::Start()
 
 void CNetbiosName::Accept()
 {
-    NCB ncb = ncb::MakeNcb(NCBLISTEN | ASYNCH, lana_);
+    NCB ncb = pl::ncb::MakeNcb(NCBLISTEN | ASYNCH, lana_);
     ncb.ncb_callname[0] = '*';
-    ncb::SetName(ncb.ncb_name, OwnName());
+    pl::ncb::SetName(ncb.ncb_name, OwnName());
     ncb.ncb_event = &listenEvent_;
     listenEvent_.ResetEvent();
     const std::uint8_t submitted = entry_(&ncb);
@@ -104,10 +104,10 @@ void CNetbiosName::Accept()
     if (!completed) {
         // Stop requested: the pending listen is cancelled and must complete
         // before its NCB goes out of scope.
-        ncb::Cancel(entry_, lana_, ncb);
+        pl::ncb::Cancel(entry_, lana_, ncb);
         listenEvent_.Wait(PlEvent::kInfinite);
         if (ncb.ncb_retcode == NRC_GOODRET)
-            ncb::HangUp(entry_, lana_, ncb.ncb_lsn);  // a caller arrived just before the stop
+            pl::ncb::HangUp(entry_, lana_, ncb.ncb_lsn);  // a caller arrived just before the stop
         return;
     }
     listenEvent_.ResetEvent();
@@ -125,12 +125,12 @@ void CNetbiosName::Connect(const std::string& name, CConnection*& out)
 {
     out = nullptr;
     const std::string remote = pl::UpperCase(name);
-    NCB ncb = ncb::MakeNcb(NCBCALL, lana_);
-    ncb::SetName(ncb.ncb_callname, pl::MakeNetbiosName(remote, ncb::kMessengerSuffix));
-    ncb::SetName(ncb.ncb_name, OwnName());
-    ncb.ncb_rto = static_cast<std::uint8_t>(ReceiveTimeout() / ncb::kTimeUnitMs);
-    ncb.ncb_sto = static_cast<std::uint8_t>(SendTimeout() / ncb::kTimeUnitMs);
-    const std::uint8_t rc = ncb::TimedSubmit(entry_, ncb, ncb.ncb_sto * ncb::kTimeUnitMs);
+    NCB ncb = pl::ncb::MakeNcb(NCBCALL, lana_);
+    pl::ncb::SetName(ncb.ncb_callname, pl::MakeNetbiosName(remote, pl::ncb::kMessengerSuffix));
+    pl::ncb::SetName(ncb.ncb_name, OwnName());
+    ncb.ncb_rto = static_cast<std::uint8_t>(ReceiveTimeout() / pl::ncb::kTimeUnitMs);
+    ncb.ncb_sto = static_cast<std::uint8_t>(SendTimeout() / pl::ncb::kTimeUnitMs);
+    const std::uint8_t rc = pl::ncb::TimedSubmit(entry_, ncb, ncb.ncb_sto * pl::ncb::kTimeUnitMs);
     if (rc != NRC_GOODRET)
         throw PlAddrNotFoundErr("NBCallAsy3");
     out = &AddConnection(std::make_unique<CNetbiosConnection>(this, remote, ncb.ncb_lsn));
@@ -140,7 +140,7 @@ void CNetbiosName::Receive(CConnection& connection, CProtocolDataUnit& pdu)
 {
     CPduBuffer buffer;
     std::uint16_t length = CPduBuffer::kCapacity;
-    if (ncb::Receive(entry_, lana_, LsnOf(connection), buffer.Data(), length) != NRC_GOODRET)
+    if (pl::ncb::Receive(entry_, lana_, LsnOf(connection), buffer.Data(), length) != NRC_GOODRET)
         throw PlDataTransmissionErr("NBRecv");
     buffer.SetLength(std::min<int>(length, CPduBuffer::kCapacity));
     pdu.Decode(buffer);
@@ -150,7 +150,7 @@ void CNetbiosName::ReceiveRaw(CConnection& connection, CPduBuffer& buffer)
 {
     buffer.Clear();
     std::uint16_t length = CPduBuffer::kCapacity;
-    if (ncb::Receive(entry_, lana_, LsnOf(connection), buffer.Data(), length) == NRC_GOODRET)
+    if (pl::ncb::Receive(entry_, lana_, LsnOf(connection), buffer.Data(), length) == NRC_GOODRET)
         buffer.SetLength(std::min<int>(length, CPduBuffer::kCapacity));
 }
 
@@ -159,17 +159,17 @@ void CNetbiosName::Send(CConnection& connection, CProtocolDataUnit& pdu)
     CPduBuffer buffer;
     pdu.Encode(buffer);
     const auto length = static_cast<std::uint16_t>(buffer.Length());
-    if (ncb::Send(entry_, lana_, LsnOf(connection), buffer.Data(), length) != NRC_GOODRET)
+    if (pl::ncb::Send(entry_, lana_, LsnOf(connection), buffer.Data(), length) != NRC_GOODRET)
         throw PlDataTransmissionErr("NBSend");
 }
 
 void CNetbiosName::SendRaw(CConnection& connection, CPduBuffer& buffer)
 {
-    ncb::Send(entry_, lana_, LsnOf(connection), buffer.Data(), static_cast<std::uint16_t>(buffer.Length()));
+    pl::ncb::Send(entry_, lana_, LsnOf(connection), buffer.Data(), static_cast<std::uint16_t>(buffer.Length()));
 }
 
 void CNetbiosName::Close(CConnection& connection)
 {
-    ncb::HangUp(entry_, lana_, LsnOf(connection));
+    pl::ncb::HangUp(entry_, lana_, LsnOf(connection));
     RemoveConnection(connection);
 }

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstring>
 
-namespace ncb {
+namespace pl::ncb {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -152,4 +152,4 @@ std::uint8_t AdapterStatus(const PlNetbiosEntry& entry, std::uint8_t lana, const
     return TimedSubmit(entry, ncb, limitMs);
 }
 
-}  // namespace ncb
+}  // namespace pl::ncb

@@ -14,7 +14,7 @@
 // provider of a test LAN in tests.
 using PlNetbiosEntry = std::function<std::uint8_t(NCB*)>;
 
-namespace ncb {
+namespace pl::ncb {
 
 inline constexpr std::uint8_t kMessengerSuffix = 0x03;
 inline constexpr int kResetSessions = 20;
@@ -47,4 +47,4 @@ std::uint8_t TimedSubmit(const PlNetbiosEntry& entry, NCB& ncb, int limitMs);
 std::uint8_t AdapterStatus(const PlNetbiosEntry& entry, std::uint8_t lana, const pl::NetbiosNameBytes& name,
                            std::uint8_t* buffer, std::uint16_t length, int limitMs);
 
-}  // namespace ncb
+}  // namespace pl::ncb

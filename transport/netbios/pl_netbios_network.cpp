@@ -5,7 +5,7 @@
 
 void PlNetbiosInterface::Reset()
 {
-    ncb::ResetAdapter(entry_, lana_);
+    pl::ncb::ResetAdapter(entry_, lana_);
 }
 
 PlNetbiosNetwork::PlNetbiosNetwork(PlNetbiosEntry entry, int refreshPeriodMs)
@@ -22,7 +22,7 @@ void PlNetbiosNetwork::Rebuild()
 {
     PlNetwork::Rebuild();
     LANA_ENUM lanas{};
-    if (ncb::EnumerateAdapters(entry_, lanas) != NRC_GOODRET)
+    if (pl::ncb::EnumerateAdapters(entry_, lanas) != NRC_GOODRET)
         return;
     for (int i = 0; i < lanas.length; ++i)
         interfaces_.push_back(std::make_unique<PlNetbiosInterface>(lanas.lana[i], entry_));
@@ -33,7 +33,7 @@ void PlNetbiosNetwork::Refresh()
     for (auto& entry : interfaces_)
         entry->stale = 1;
     LANA_ENUM lanas{};
-    if (ncb::EnumerateAdapters(entry_, lanas) == NRC_GOODRET) {
+    if (pl::ncb::EnumerateAdapters(entry_, lanas) == NRC_GOODRET) {
         for (int i = 0; i < lanas.length; ++i) {
             const std::uint8_t lana = lanas.lana[i];
             const auto it = std::find_if(interfaces_.begin(), interfaces_.end(), [lana](const auto& entry) {
