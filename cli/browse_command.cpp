@@ -4,11 +4,11 @@
 // provider (it must hear the announcements on the datagram port), so it
 // cannot run beside a messenger that holds the same addresses.
 
+#include "app/core/pl_messenger_network.h"
 #include "cli/cli_commands.h"
-#include "cli/messenger_session.h"
+#include "cli/provider_failure.h"
 #include "platform/sync/pl_event.h"
 #include "transport/browser/pl_network_browser.h"
-#include "transport/browser/pl_provider_net_enum.h"
 
 #include <charconv>
 #include <iostream>
@@ -119,9 +119,9 @@ int BrowseCommand(std::span<const std::string> args)
     const auto options = ParseBrowseOptions(args, error);
     if (!options)
         return BrowseUsage(error);
-    std::unique_ptr<MessengerSession> session;
+    std::unique_ptr<PlMessengerNetwork> session;
     try {
-        session = std::make_unique<MessengerSession>(false);
+        session = std::make_unique<PlMessengerNetwork>(false);
     } catch (...) {
         ReportProviderFailure("browse");
         return kExitFailure;
@@ -129,12 +129,11 @@ int BrowseCommand(std::span<const std::string> args)
     // The provider asked the workgroup to announce when it started.
     PlEvent wait;
     wait.Wait(options->waitSeconds * 1000);
-    PlProviderNetEnum enumeration(session->Provider().Mailslots());
     {
         std::lock_guard lock(session->Network().Lock());
         session->Network().Rebuild();
     }
-    PlNetworkBrowser browser(enumeration);
+    PlNetworkBrowser browser(*session->Enumeration());
     browser.SetNetwork(&session->Network());
     browser.Refresh();
     const auto tree = browser.TreeCopy();

@@ -2,14 +2,14 @@
 // sorted with their members; --poll first asks the network once which
 // contacts answer, as the messenger's contact list does.
 
+#include "app/core/pl_messenger_network.h"
 #include "cli/cli_commands.h"
-#include "cli/messenger_session.h"
+#include "cli/provider_failure.h"
 
 #include "archive/pl_browser_workgroups.h"
 #include "archive/pl_contacts_manager.h"
 #include "platform/sync/pl_event.h"
 #include "transport/browser/pl_network_browser.h"
-#include "transport/browser/pl_provider_net_enum.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -103,9 +103,9 @@ int ContactsCommand(std::span<const std::string> args)
         return kExitOk;
     }
     const bool browse = browseSeconds >= 0;
-    std::unique_ptr<MessengerSession> session;
+    std::unique_ptr<PlMessengerNetwork> session;
     try {
-        session = std::make_unique<MessengerSession>(!browse);
+        session = std::make_unique<PlMessengerNetwork>(!browse);
     } catch (...) {
         ReportProviderFailure("contacts");
         return kExitFailure;
@@ -115,13 +115,11 @@ int ContactsCommand(std::span<const std::string> args)
         session->Network().Rebuild();
     }
     manager.SetNetwork(&session->Network());
-    std::unique_ptr<PlProviderNetEnum> enumeration;
     std::unique_ptr<PlNetworkBrowser> browser;
     if (browse) {
         // The provider asked the workgroup to announce when it started.
         PlEvent().Wait(browseSeconds * 1000);
-        enumeration = std::make_unique<PlProviderNetEnum>(session->Provider().Mailslots());
-        browser = std::make_unique<PlNetworkBrowser>(*enumeration);
+        browser = std::make_unique<PlNetworkBrowser>(*session->Enumeration());
         browser->SetNetwork(&session->Network());
         browser->Refresh();
         manager.SetWorkgroupListed(WorkgroupsListedBy(*browser));

@@ -4,10 +4,10 @@
 
 #include "cli/cli_commands.h"
 #include "cli/json_text.h"
-#include "cli/message_archiver.h"
-#include "cli/messenger_session.h"
+#include "cli/provider_failure.h"
 
-#include "platform/identity/pl_local_user.h"
+#include "app/core/pl_messenger_core.h"
+#include "app/shared/pl_program_info.h"
 
 #include <csignal>
 #include <ctime>
@@ -66,16 +66,25 @@ const char* KindText(int kind)
     return kind == kBroadcastMessage ? "broadcast" : "personal";
 }
 
-// Prints each message as one record, from the listening threads.
-class MessagePrinter {
+// The console face of the messenger: every message as one record on
+// standard output. It has no thread of its own: posted work runs at once,
+// one piece at a time.
+class ConsoleFront : public PlMessengerFront {
 public:
-    MessagePrinter(bool json, MessageArchiver* archiver) : json_(json), archiver_(archiver) {}
+    ConsoleFront(bool json, bool archiving) : json_(json), archiving_(archiving) {}
 
-    void Print(CMsg msg)
+    void Post(std::function<void()> work) override
     {
         std::lock_guard lock(mutex_);
-        if (archiver_ != nullptr)
-            archiver_->Store(msg);
+        work();
+    }
+
+    void MessageArrived(const PlArrivedMessage& arrived, const PlReceiveNotice&) override
+    {
+        const CMsg& msg = arrived.msg;
+        if (archiving_ && !arrived.archived)
+            std::cerr << "listen: the message from " << msg.from << " was not archived"
+                      << (arrived.problem.empty() ? std::string() : ": " + arrived.problem) << std::endl;
         if (json_) {
             std::cout << "{\"kind\":" << msg.kind << ",\"address\":" << JsonString(msg.address)
                       << ",\"from\":" << JsonString(msg.from) << ",\"to\":" << JsonString(msg.to)
@@ -109,7 +118,7 @@ private:
     }
 
     bool json_;
-    MessageArchiver* archiver_;  // not owned, may be null
+    bool archiving_;
     std::mutex mutex_;
 };
 
@@ -129,39 +138,36 @@ int ListenCommand(std::span<const std::string> args)
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-    std::unique_ptr<MessageArchiver> archiver;
-    if (!options->archive.empty()) {
-        archiver = std::make_unique<MessageArchiver>();
-        if (!archiver->Open(options->archive)) {
-            std::cerr << "listen: cannot open the archive " << options->archive
-                      << " for writing (another program may be writing it)\n";
-            return kExitFailure;
-        }
-    }
-    MessagePrinter printer(options->json, archiver.get());
-    PlVoidUnaryMemberFunction<MessagePrinter, CMsg> receiver(&printer, &MessagePrinter::Print);
-    std::unique_ptr<MessengerSession> session;
+    PlMessengerSetup setup;
+    setup.names = options->names;
+    setup.archivePath = options->archive;
+    setup.browse = false;
+    setup.saveSettings = false;  // the options are honoured, never written
+    setup.languageFolder = LanguageFolder();
+    ConsoleFront front(options->json, !options->archive.empty());
+    std::unique_ptr<PlMessengerCore> core;
     try {
-        session = std::make_unique<MessengerSession>(false);
+        core = std::make_unique<PlMessengerCore>(setup, front, std::make_unique<PlMessengerNetwork>(false));
     } catch (...) {
         ReportProviderFailure("listen");
         return kExitFailure;
     }
-    std::vector<std::string> names = options->names;
-    if (names.empty())
-        names = {session->Provider().ComputerName(), LocalUserName()};
-    session->Start(names, &receiver);
-    if (!options->json)
+    core->Start();
+    if (!options->archive.empty() && !core->Archive().IsOpen()) {
+        std::cerr << "listen: cannot open the archive " << options->archive
+                  << " for writing (another program may be writing it)\n";
+        return kExitFailure;
+    }
+    if (!options->json) {
         std::cerr << "listening as";
-    for (const std::string& name : names)
-        if (!options->json)
+        for (const std::string& name : core->Names())
             std::cerr << " " << name;
-    if (!options->json)
         std::cerr << "; press Ctrl+C to stop" << std::endl;
+    }
 
     int signal = 0;
     sigwait(&signals, &signal);
-    session.reset();  // releases the names
+    core->Shutdown();  // releases the names
     return kExitOk;
 }
 

@@ -3,9 +3,11 @@
 // does. Works beside a running messenger: it calls (and writes its mailslot
 // datagram) from a query-only provider that binds no fixed port.
 
+#include "app/core/pl_messenger_network.h"
 #include "cli/cli_commands.h"
-#include "cli/messenger_session.h"
+#include "cli/provider_failure.h"
 
+#include "archive/pl_archive_row.h"
 #include "platform/identity/pl_local_user.h"
 #include "platform/text/pl_case.h"
 #include "transport/core/pl_network_err.h"
@@ -97,17 +99,6 @@ std::string ReadText()
     return text;
 }
 
-std::string WithCrLf(const std::string& text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
-            out += '\r';
-        out += text[i];
-    }
-    return out;
-}
-
 }  // namespace
 
 int SendCommand(std::span<const std::string> args)
@@ -116,28 +107,30 @@ int SendCommand(std::span<const std::string> args)
     const auto options = ParseSendOptions(args, error);
     if (!options)
         return SendUsage(error);
-    const std::string text = WithCrLf(options->text ? *options->text : ReadText());
+    const std::string text = archive::WithCrLf(options->text ? *options->text : ReadText());
     const std::string from = options->from.empty() ? UpperCase(LocalUserName()) : options->from;
 
-    std::unique_ptr<MessengerSession> session;
+    std::unique_ptr<PlMessengerNetwork> network;
     try {
-        session = std::make_unique<MessengerSession>(true);
+        network = std::make_unique<PlMessengerNetwork>(true);
     } catch (...) {
         ReportProviderFailure("send");
         return kExitFailure;
     }
     // The computer name is the calling name; `from` is only carried in the message.
-    session->Start({session->Provider().ComputerName()}, nullptr);
-    if (!session->WaitForNames(kNamesReadyMs)) {
+    network->StartPersonal({network->ComputerName()}, nullptr);
+    network->StartBroadcast(nullptr);
+    network->RegisterClients();
+    if (!network->WaitForNames(kNamesReadyMs)) {
         std::cerr << "send: Unknown error (no network adapter is ready)\n";
         return kExitUnknownError;
     }
     try {
         if (options->broadcast)
-            session->BroadcastClient().Send(
+            network->Registry().Send(
                 CMsg{kBroadcastMessage, options->recipient, from, UpperCase(options->recipient), text});
         else
-            session->Client().Send(CMsg{kPersonalMessage, options->recipient, from, options->recipient, text});
+            network->Registry().Send(CMsg{kPersonalMessage, options->recipient, from, options->recipient, text});
     } catch (const PlAddrNotFoundErr&) {
         std::cerr << "send: Recipient not found\n";
         return kExitNotFound;

@@ -32,6 +32,21 @@ std::string XdgConfigHome()
     return HomeFolder() + "/.config";
 }
 
+std::string XdgDataHome()
+{
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/')
+        return data;
+    return HomeFolder() + "/.local/share";
+}
+
+std::string XdgRuntimeDir()
+{
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && runtime[0] == '/')
+        return runtime;
+    const char* temp = std::getenv("TMPDIR");
+    return temp != nullptr && temp[0] == '/' ? temp : "/tmp";
+}
+
 std::string ExecutablePath()
 {
     std::vector<char> buffer(4096);

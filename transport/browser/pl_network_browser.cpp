@@ -53,6 +53,13 @@ PlNetworkBrowser::PlNetworkBrowser(PlNetEnum& enumeration, int refreshMs)
 
 PlNetworkBrowser::~PlNetworkBrowser()
 {
+    Stop();
+    std::lock_guard lock(treeLock_);
+    root_.Clear();
+}
+
+void PlNetworkBrowser::Stop()
+{
     refreshThread_.Stop();
     std::vector<std::unique_ptr<PlNetbrowserThread>> searches;
     {
@@ -65,8 +72,7 @@ PlNetworkBrowser::~PlNetworkBrowser()
         currentSearch_ = nullptr;
     }
     searches.clear();  // joins each, outside the lock a delivery may be waiting for
-    std::lock_guard lock(treeLock_);
-    root_.Clear();
+    searchFinished_ = true;
 }
 
 void PlNetworkBrowser::RefreshLoop(PlThread& thread)

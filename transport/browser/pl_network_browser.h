@@ -66,6 +66,9 @@ public:
     // Replaces the adapter-status lookup (tests).
     void SetNameLookup(NameLookup lookup) { lookup_ = std::move(lookup); }
     bool CreateThread() { return refreshThread_.CreateThread(); }
+    // Stops the refresh thread and cancels and joins every search; the tree
+    // stays as it was. Nothing is called back after it returns.
+    void Stop();
     // Rebuilds the tree at once on the calling thread.
     void Refresh();
 

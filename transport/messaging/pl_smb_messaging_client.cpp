@@ -60,6 +60,15 @@ std::size_t PlSmbMessagingClient::OpenNameCount() const
     return open;
 }
 
+std::size_t PlSmbMessagingClient::OpenNamesOn(const std::string& identity, const std::vector<std::uint8_t>& lanas) const
+{
+    std::lock_guard lock(namesMutex_);
+    return static_cast<std::size_t>(std::count_if(names_.begin(), names_.end(), [&](const auto& name) {
+        return name->Identity() == identity && name->IsOpen() &&
+               std::find(lanas.begin(), lanas.end(), name->Lana()) != lanas.end();
+    }));
+}
+
 void PlSmbMessagingClient::NameKeeper(PlThread& thread)
 {
     std::array<PlEvent*, 1> events{&wakeEvent_};

@@ -52,6 +52,10 @@ public:
 
     // How many names are registered right now (for status displays and tests).
     std::size_t OpenNameCount() const;
+    // How many names registered as `identity` are open on the adapters
+    // `lanas`. The caller holds the network's lock (taken before the name
+    // list's), so that `lanas` is the current list of adapters.
+    std::size_t OpenNamesOn(const std::string& identity, const std::vector<std::uint8_t>& lanas) const;
 
     // The process-wide message group counter: the next id, wrapping 65535 -> 0.
     static std::uint16_t NextGroupId();
