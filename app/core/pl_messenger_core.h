@@ -44,9 +44,9 @@ struct PlMessengerSetup {
     bool browse = true;              // run the LAN browser
     std::string registryPath = PlRegistryFile::DefaultPath();
     std::string autostartPath = PlAutostart::DefaultPath();
-    bool saveSettings = true;     // write the options back at shutdown
-    std::string programPath;      // what the autostart entry starts
-    std::string languageFolder;   // where SysLanguageFile is looked for
+    bool saveSettings = true;    // write the options back at shutdown
+    std::string programPath;     // what the autostart entry starts
+    std::string languageFolder;  // where SysLanguageFile is looked for
     int trayPeriodMs = 5000;
     int contactPollMs = PlContactsManager::kPollPeriodMs;
     int browseRefreshMs = PlNetworkBrowser::kRefreshMs;

@@ -11,8 +11,8 @@
 
 PlMessengerNetwork::PlMessengerNetwork(bool queryOnly)
 {
-    provider_ = std::make_unique<pl::nb::PlNetbiosProvider>(pl::nb::LoadNetbtConfig(), pl::nb::SystemNetbiosClock(),
-                                                            queryOnly);
+    provider_ =
+        std::make_unique<pl::nb::PlNetbiosProvider>(pl::nb::LoadNetbtConfig(), pl::nb::SystemNetbiosClock(), queryOnly);
     ownMailslots_ = std::make_unique<PlProviderMailslots>(provider_->Mailslots());
     ownEnumeration_ = std::make_unique<PlProviderNetEnum>(provider_->Mailslots());
     mailslots_ = ownMailslots_.get();

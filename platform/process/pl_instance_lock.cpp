@@ -19,8 +19,8 @@ PlInstanceLock::PlInstanceLock(const std::string& path)
         held_ = true;
         return;
     }
-    problem_ = errno == EWOULDBLOCK ? "another process holds " + path
-                                    : "cannot lock " + path + ": " + std::strerror(errno);
+    problem_ =
+        errno == EWOULDBLOCK ? "another process holds " + path : "cannot lock " + path + ": " + std::strerror(errno);
     fd_.Reset();
 }
 
