@@ -7,7 +7,7 @@ namespace {
 constexpr std::uint64_t kFileTimeSecond = 1000 * kFileTimeMillisecond;
 
 // Days from 1970-01-01 to the civil date (Howard Hinnant's days_from_civil).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
+constexpr std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
 {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -30,7 +30,7 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day)
     year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
 }
 
-const std::int64_t kDays1601To1970 = -DaysFromCivil(1601, 1, 1);
+constexpr std::int64_t kDays1601To1970 = -DaysFromCivil(1601, 1, 1);
 
 }  // namespace
 

@@ -85,7 +85,8 @@ class SearchPrinter {
 public:
     explicit SearchPrinter(std::size_t computers) : computers_(computers) {}
 
-    void OnResult(PlNetResourceInfo info)
+    // By value: the result functors hand every record over as a copy.
+    void OnResult(PlNetResourceInfo info)  // NOLINT(performance-unnecessary-value-param)
     {
         std::lock_guard lock(mutex_);
         if (info.kind == kResourceDomain) {

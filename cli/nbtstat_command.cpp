@@ -95,7 +95,7 @@ const char* StatusText(std::uint8_t flags)
     switch (flags & 0x07) {
     case REGISTERING: return "Registering";
     case DEREGISTERED: return "Deregistered";
-    case DUPLICATE: return "Conflict";
+    case DUPLICATE:
     case DUPLICATE_DEREG: return "Conflict";
     default: return "Registered";
     }

@@ -67,7 +67,7 @@ std::string FollowSymlinks(const std::string& path)
         if (length < 0 || static_cast<std::size_t>(length) >= target.size())
             return current;
         target.resize(static_cast<std::size_t>(length));
-        current = target.starts_with('/') ? target : ParentFolder(current) + "/" + target;
+        current = target.starts_with('/') ? target : ParentFolder(current).append("/").append(target);
     }
     return current;
 }

@@ -52,7 +52,8 @@ bool HasBrowserSignature(const std::vector<std::uint8_t>& frame)
 }  // namespace
 
 NbMailslotService::NbMailslotService(NbEventLoop& loop, std::vector<std::unique_ptr<NbLana>>& lanas,
-                                     std::string computerName, std::string workgroup, NbCounters& counters)
+                                     const std::string& computerName, const std::string& workgroup,
+                                     NbCounters& counters)
     : loop_(loop),
       lanas_(lanas),
       computerName_(UpperCase(computerName)),
@@ -194,7 +195,7 @@ int NbMailslotService::OpenMailslot(const std::string& path)
 // Tries NAME<00> (every computer has it), then the messenger name NAME<03>
 // (a computer that runs only a messenger), on each adapter in turn.
 void NbMailslotService::ResolveTarget(std::size_t lana, const std::string& name, int round,
-                                      std::function<void(std::optional<Target>)> done)
+                                      const std::function<void(std::optional<Target>)>& done)
 {
     if (lana >= lanas_.size())
         return done(std::nullopt);

@@ -34,8 +34,8 @@ public:
     static constexpr std::size_t kMaxQueuedMessages = 256;
     static constexpr std::uint32_t kServerType = kServerTypeWorkstation | kServerTypeServer | kServerTypeNt;
 
-    NbMailslotService(NbEventLoop& loop, std::vector<std::unique_ptr<NbLana>>& lanas, std::string computerName,
-                      std::string workgroup, NbCounters& counters);
+    NbMailslotService(NbEventLoop& loop, std::vector<std::unique_ptr<NbLana>>& lanas, const std::string& computerName,
+                      const std::string& workgroup, NbCounters& counters);
     NbMailslotService(const NbMailslotService&) = delete;
     NbMailslotService& operator=(const NbMailslotService&) = delete;
 
@@ -84,7 +84,7 @@ private:
     bool ForUs(const NbLana& lana, const NbDatagram& datagram) const;
     void OnBrowseFrame(const NbDatagram& datagram, const std::vector<std::uint8_t>& data);
     void ResolveTarget(std::size_t lana, const std::string& name, int round,
-                       std::function<void(std::optional<Target>)> done);
+                       const std::function<void(std::optional<Target>)>& done);
     void SendWrite(const Target& target, std::vector<std::uint8_t> smb);
     void Announce(std::uint32_t serverType);
     void ScheduleAnnouncement(std::chrono::milliseconds delay);

@@ -56,7 +56,8 @@ public:
         if (Valid())
             iconv_close(handle_);
     }
-    bool Valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open reports failure as (iconv_t)-1.
+    bool Valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }  // NOLINT(performance-no-int-to-ptr)
 
     // Converts `input`; at every byte that cannot be converted, `onError`
     // appends a stand-in and returns how many input bytes to skip.

@@ -253,7 +253,8 @@ TEST(TrayStatus, FollowsAdaptersAndRegisteredComputerNames)
 {
     PlTextTable& texts = PlTextTable::Instance();
     texts.AddDefaults(kPlBuiltinTexts, kPlBuiltinTextCount);
-    EXPECT_EQ(PlComputeTrayStatus(0, 0, texts), (PlTrayStatus{"Parlino Messenger\nNetwork not found", PlTrayIcon::Offline}));
+    EXPECT_EQ(PlComputeTrayStatus(0, 0, texts),
+              (PlTrayStatus{"Parlino Messenger\nNetwork not found", PlTrayIcon::Offline}));
     EXPECT_EQ(PlComputeTrayStatus(2, 1, texts).tip, "Parlino Messenger\nRegistering on the net...");
     EXPECT_EQ(PlComputeTrayStatus(2, 2, texts), (PlTrayStatus{"Parlino Messenger\nOnline", PlTrayIcon::Online}));
 }
