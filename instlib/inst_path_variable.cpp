@@ -17,17 +17,24 @@ struct PathLine {
     std::string_view tail;
 };
 
-std::optional<PathLine> ParsePathLine(std::string_view line)
+// Where the value of a PATH assignment begins; nullopt for any other line.
+std::optional<std::size_t> PathValueAt(std::string_view line)
 {
-    const std::size_t start = line.find_first_not_of(" \t");
-    if (start == std::string_view::npos)
-        return std::nullopt;
-    std::size_t key = start;
-    if (line.substr(key).starts_with("export "))
+    std::size_t key = line.find_first_not_of(" \t");
+    if (key != std::string_view::npos && line.substr(key).starts_with("export "))
         key = line.find_first_not_of(" \t", key + 7);
     if (key == std::string_view::npos || !line.substr(key).starts_with("PATH="))
         return std::nullopt;
-    std::size_t begin = key + 5;
+    return key + 5;
+}
+
+// The parts of a PATH assignment; nullopt when its quote is not closed.
+std::optional<PathLine> ParsePathLine(std::string_view line)
+{
+    const std::optional<std::size_t> valueAt = PathValueAt(line);
+    if (!valueAt)
+        return std::nullopt;
+    const std::size_t begin = *valueAt;
     if (begin < line.size() && (line[begin] == '"' || line[begin] == '\'')) {
         const std::size_t close = line.find(line[begin], begin + 1);
         if (close == std::string_view::npos)
@@ -63,15 +70,16 @@ PathEditResult AddToPathLine(std::string_view text, std::string_view directory)
     std::vector<std::string_view> lines, endings;
     std::optional<std::size_t> pathIndex;
     ForEachRawLine(text, [&](std::string_view line, std::string_view ending) {
-        if (ParsePathLine(line))
+        if (PathValueAt(line))
             pathIndex = lines.size();
         lines.push_back(line);
         endings.push_back(ending);
     });
     PathEditResult result;
-    if (!pathIndex)
+    const std::optional<PathLine> parsed = pathIndex ? ParsePathLine(lines[*pathIndex]) : std::nullopt;
+    if (!parsed)
         return result;
-    const PathLine path = *ParsePathLine(lines[*pathIndex]);
+    const PathLine& path = *parsed;
     if (HasEntry(path.value, directory)) {
         result.edit = PathEdit::AlreadyPresent;
         return result;

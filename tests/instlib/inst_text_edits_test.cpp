@@ -40,7 +40,8 @@ TEST(PathLine, RefusesWhatItCannotEditSafely)
 {
     EXPECT_EQ(AddToPathLine("", "/opt/p").edit, PathEdit::NoPathLine);
     EXPECT_EQ(AddToPathLine("# PATH=/bin\nMYPATH=/bin\nLANG=C\n", "/opt/p").edit, PathEdit::NoPathLine);
-    EXPECT_EQ(AddToPathLine("PATH=\"/bin\n", "/opt/p").edit, PathEdit::NoPathLine);  // unclosed quote
+    // The line pam_env would take has an unclosed quote: no guessing, no earlier line.
+    EXPECT_EQ(AddToPathLine("PATH=/bin\nPATH=\"/usr/bin\n", "/opt/p").edit, PathEdit::NoPathLine);
     EXPECT_TRUE(IsPathEntry("/opt/Parlino Messenger"));
     for (const char* bad : {"", "/a:/b", "/a\nLD_PRELOAD=/x", "/a\"", "/a'"})
         EXPECT_FALSE(IsPathEntry(bad)) << bad;
