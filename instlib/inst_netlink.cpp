@@ -12,10 +12,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <span>
 
 namespace pl::inst {
 
 namespace {
+
+using Bytes = std::span<const std::uint8_t>;
 
 struct Request {
     nlmsghdr header;
@@ -25,65 +29,99 @@ struct Request {
     };
 };
 
+constexpr std::size_t Align4(std::size_t size)
+{
+    return (size + 3) & ~std::size_t{3};
+}
+
+// Netlink messages and their attributes are walked by offset and copied into
+// aligned structures, each length checked against what is left.
+template <typename T>
+T CopyOut(Bytes bytes)
+{
+    T value{};
+    std::memcpy(&value, bytes.data(), std::min(sizeof value, bytes.size()));
+    return value;
+}
+
+// Calls visit(header, whole message) for each complete message in `bytes`.
 template <typename Function>
-void ForEachAttribute(const rtattr* attribute, int length, Function&& visit)
+void ForEachMessage(Bytes bytes, Function&& visit)
 {
-    for (; RTA_OK(attribute, length); attribute = RTA_NEXT(attribute, length))
-        visit(attribute);
+    while (bytes.size() >= sizeof(nlmsghdr)) {
+        const auto header = CopyOut<nlmsghdr>(bytes);
+        if (header.nlmsg_len < sizeof(nlmsghdr) || header.nlmsg_len > bytes.size())
+            return;
+        visit(header, bytes.first(header.nlmsg_len));
+        bytes = bytes.subspan(std::min(Align4(header.nlmsg_len), bytes.size()));
+    }
 }
 
-std::string AttributeText(const rtattr* attribute)
-{
-    const auto* text = static_cast<const char*>(RTA_DATA(attribute));
-    return std::string(text, ::strnlen(text, RTA_PAYLOAD(attribute)));
-}
-
-// Calls `message` for each message of a dump held in `replies`.
+// Calls visit(type, payload) for each attribute in `bytes`.
 template <typename Function>
-void ForEachMessage(const std::vector<std::uint8_t>& replies, Function&& message)
+void ForEachAttribute(Bytes bytes, Function&& visit)
 {
-    int length = static_cast<int>(replies.size());
-    for (auto* header = reinterpret_cast<const nlmsghdr*>(replies.data()); NLMSG_OK(header, length);
-         header = NLMSG_NEXT(header, length))
-        message(header);
+    while (bytes.size() >= sizeof(rtattr)) {
+        const auto attribute = CopyOut<rtattr>(bytes);
+        if (attribute.rta_len < sizeof(rtattr) || attribute.rta_len > bytes.size())
+            return;
+        visit(attribute.rta_type, bytes.subspan(sizeof(rtattr), attribute.rta_len - sizeof(rtattr)));
+        bytes = bytes.subspan(std::min(Align4(attribute.rta_len), bytes.size()));
+    }
 }
 
-void AddLink(const nlmsghdr* header, std::vector<KernelInterface>& interfaces)
+std::string AttributeText(Bytes payload)
 {
-    if (header->nlmsg_type != RTM_NEWLINK || header->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
+    const auto* text = reinterpret_cast<const char*>(payload.data());
+    return std::string(text, ::strnlen(text, payload.size()));
+}
+
+// The fixed part of a message's body and the attributes after it.
+template <typename Body>
+bool SplitBody(Bytes message, Body& body, Bytes& attributes)
+{
+    const std::size_t bodyAt = Align4(sizeof(nlmsghdr));
+    if (message.size() < bodyAt + sizeof(Body))
+        return false;
+    body = CopyOut<Body>(message.subspan(bodyAt));
+    attributes = message.subspan(std::min(bodyAt + Align4(sizeof(Body)), message.size()));
+    return true;
+}
+
+void AddLink(const nlmsghdr& header, Bytes message, std::vector<KernelInterface>& interfaces)
+{
+    ifinfomsg info{};
+    Bytes attributes;
+    if (header.nlmsg_type != RTM_NEWLINK || !SplitBody(message, info, attributes))
         return;
-    const auto* info = static_cast<const ifinfomsg*>(NLMSG_DATA(header));
     KernelInterface link;
-    link.index = info->ifi_index;
-    link.flags = info->ifi_flags;
-    ForEachAttribute(IFLA_RTA(info), static_cast<int>(IFLA_PAYLOAD(header)), [&](const rtattr* attribute) {
-        if (attribute->rta_type == IFLA_IFNAME)
-            link.name = AttributeText(attribute);
-        else if (attribute->rta_type == IFLA_IFALIAS)
-            link.alias = AttributeText(attribute);
+    link.index = info.ifi_index;
+    link.flags = info.ifi_flags;
+    ForEachAttribute(attributes, [&](unsigned type, Bytes payload) {
+        if (type == IFLA_IFNAME)
+            link.name = AttributeText(payload);
+        else if (type == IFLA_IFALIAS)
+            link.alias = AttributeText(payload);
     });
     interfaces.push_back(std::move(link));
 }
 
-void AddAddress(const nlmsghdr* header, std::vector<KernelInterface>& interfaces)
+void AddAddress(const nlmsghdr& header, Bytes message, std::vector<KernelInterface>& interfaces)
 {
-    if (header->nlmsg_type != RTM_NEWADDR || header->nlmsg_len < NLMSG_LENGTH(sizeof(ifaddrmsg)))
+    ifaddrmsg info{};
+    Bytes attributes;
+    if (header.nlmsg_type != RTM_NEWADDR || !SplitBody(message, info, attributes) || info.ifa_family != AF_INET)
         return;
-    const auto* info = static_cast<const ifaddrmsg*>(NLMSG_DATA(header));
-    if (info->ifa_family != AF_INET)
-        return;
-    std::uint32_t address = 0;
-    bool found = false;
-    ForEachAttribute(IFA_RTA(info), static_cast<int>(IFA_PAYLOAD(header)), [&](const rtattr* attribute) {
-        const bool local = attribute->rta_type == IFA_LOCAL;
-        if ((local || (attribute->rta_type == IFA_ADDRESS && !found)) && RTA_PAYLOAD(attribute) == 4) {
-            std::memcpy(&address, RTA_DATA(attribute), 4);
-            found = true;
-        }
+    std::optional<std::uint32_t> address;
+    ForEachAttribute(attributes, [&](unsigned type, Bytes payload) {
+        // IFA_LOCAL is the interface's own address; IFA_ADDRESS may be the
+        // peer's on a point-to-point link.
+        if ((type == IFA_LOCAL || (type == IFA_ADDRESS && !address)) && payload.size() == 4)
+            address = ntohl(CopyOut<std::uint32_t>(payload));
     });
     for (KernelInterface& link : interfaces)
-        if (found && link.index == static_cast<int>(info->ifa_index))
-            link.ipv4.push_back(ntohl(address));
+        if (address && link.index == static_cast<int>(info.ifa_index))
+            link.ipv4.push_back(*address);
 }
 
 }  // namespace
@@ -132,21 +170,24 @@ int NetlinkRoute::Dump(std::uint16_t type, std::uint8_t family, std::vector<std:
                 continue;
             return errno;
         }
-        int length = static_cast<int>(got);
-        for (auto* header = reinterpret_cast<const nlmsghdr*>(buffer.data()); NLMSG_OK(header, length);
-             header = NLMSG_NEXT(header, length)) {
-            if (header->nlmsg_seq != sequence_)
-                continue;
-            if (header->nlmsg_type == NLMSG_DONE)
-                return 0;
-            if (header->nlmsg_type == NLMSG_ERROR) {
-                const auto* error = static_cast<const nlmsgerr*>(NLMSG_DATA(header));
-                return header->nlmsg_len >= NLMSG_LENGTH(sizeof(nlmsgerr)) ? -error->error : EIO;
+        std::optional<int> result;
+        ForEachMessage(Bytes(buffer.data(), static_cast<std::size_t>(got)), [&](const nlmsghdr& header, Bytes message) {
+            if (result || header.nlmsg_seq != sequence_)
+                return;
+            if (header.nlmsg_type == NLMSG_DONE) {
+                result = 0;
+            } else if (header.nlmsg_type == NLMSG_ERROR) {
+                const std::size_t errorAt = Align4(sizeof(nlmsghdr));
+                result = message.size() >= errorAt + sizeof(nlmsgerr)
+                             ? -CopyOut<nlmsgerr>(message.subspan(errorAt)).error
+                             : EIO;
+            } else {
+                replies.insert(replies.end(), message.begin(), message.end());
+                replies.resize(Align4(replies.size()));
             }
-            const auto* bytes = reinterpret_cast<const std::uint8_t*>(header);
-            const auto size = std::min<std::size_t>(NLMSG_ALIGN(header->nlmsg_len), static_cast<std::size_t>(length));
-            replies.insert(replies.end(), bytes, bytes + size);
-        }
+        });
+        if (result)
+            return *result;
     }
 }
 
@@ -161,8 +202,8 @@ int NetlinkRoute::List(std::vector<KernelInterface>& interfaces)
         error = Dump(RTM_GETADDR, AF_INET, addresses);
     if (error != 0)
         return error;
-    ForEachMessage(links, [&](const nlmsghdr* header) { AddLink(header, interfaces); });
-    ForEachMessage(addresses, [&](const nlmsghdr* header) { AddAddress(header, interfaces); });
+    ForEachMessage(links, [&](const nlmsghdr& header, Bytes message) { AddLink(header, message, interfaces); });
+    ForEachMessage(addresses, [&](const nlmsghdr& header, Bytes message) { AddAddress(header, message, interfaces); });
     return 0;
 }
 
