@@ -1,38 +1,17 @@
 #pragma once
 // Helpers for the tests of plinstlib's exports: a temporary system root that
 // the library is pointed at for the test's lifetime, a network namespace of
-// the test's own that the calling thread enters, and running a shell command.
+// the test's own that the calling thread enters (commands run with RunShell).
 
+#include "tests/cli/run_cli.h"
 #include "tests/support/pl_temp_folder.h"
 
 #include <fcntl.h>
 #include <sched.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
-
-// Runs a shell command; its exit status and standard output.
-struct ShellResult {
-    int status = -1;
-    std::string output;
-};
-
-inline ShellResult Shell(const std::string& command)
-{
-    ShellResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return result;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        result.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
 
 // A system root with an etc/ folder; PARLINO_SYSTEM_ROOT names it until the
 // object ends, so nothing reaches the machine's own files.
@@ -59,7 +38,7 @@ public:
     {
         if (::geteuid() != 0)
             return;
-        created_ = Shell("ip netns add " + name_ + " 2>&1").status == 0;
+        created_ = RunShell("ip netns add " + name_ + " 2>&1").status == 0;
     }
     TestNetns(const TestNetns&) = delete;
     TestNetns& operator=(const TestNetns&) = delete;
@@ -70,7 +49,7 @@ public:
             ::close(home_);
         }
         if (created_)
-            Shell("ip netns del " + name_);
+            RunShell("ip netns del " + name_);
     }
 
     bool Created() const { return created_; }
@@ -87,7 +66,7 @@ public:
     }
 
     // Runs a command inside the namespace.
-    ShellResult Run(const std::string& command) const { return Shell("ip netns exec " + name_ + " " + command); }
+    CliResult Run(const std::string& command) const { return RunShell("ip netns exec " + name_ + " " + command); }
 
 private:
     static inline int counter_ = 0;

@@ -28,7 +28,7 @@ protected:
                  ip + "link set lan1 alias '" + kLongAlias + "'",
                  ip + "link add bare0 type veth peer name bare1",  // no IPv4
              })
-            ASSERT_EQ(Shell(command).status, 0) << command;
+            ASSERT_EQ(RunShell(command).status, 0) << command;
         ASSERT_TRUE(netns_.Enter());
         CloseNic();
     }

@@ -55,7 +55,7 @@ TEST(AddPathVar, FailsWithoutAPathValueOrWithAnUnsafeFolder)
 // real systemctl; systemd need not run.
 TEST(DisableMsgSrvc, DisablesTheUnitOfASystemRoot)
 {
-    if (Shell("command -v systemctl").status != 0)
+    if (RunShell("command -v systemctl").status != 0)
         GTEST_SKIP() << "systemctl is not installed";
     TestSystemRoot root;
     EXPECT_EQ(DisableMsgSrvc(), PLINST_NOT_PRESENT);

@@ -2,7 +2,6 @@
 // each result in words; the exit status says whether every step succeeded.
 
 #include "instlib_test_support.h"
-#include "tests/cli/run_cli.h"
 
 #include <gtest/gtest.h>
 
@@ -40,9 +39,9 @@ TEST_F(SetupCommandTest, ListsAdaptersAndEnablesTheChosenOnes)
         GTEST_SKIP() << "needs root for a network namespace";
     TestNetns netns;
     ASSERT_TRUE(netns.Created());
-    ASSERT_EQ(Shell("ip -n " + netns.Name() + " link add lan0 type veth peer name lan1").status, 0);
-    ASSERT_EQ(Shell("ip -n " + netns.Name() + " addr add 169.254.33.1/24 dev lan0").status, 0);
-    const ShellResult result = netns.Run(std::string(PARLINO_CLI) + " setup nic --enable 0 --enable 1 2>&1");
+    ASSERT_EQ(RunShell("ip -n " + netns.Name() + " link add lan0 type veth peer name lan1").status, 0);
+    ASSERT_EQ(RunShell("ip -n " + netns.Name() + " addr add 169.254.33.1/24 dev lan0").status, 0);
+    const CliResult result = netns.Run(std::string(PARLINO_CLI) + " setup nic --enable 0 --enable 1 2>&1");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.output,
               "OpenNic: 0 (success)\nEnumNic: 0 (success)\nadapters: 1\n  0  lan0\n"

@@ -19,7 +19,7 @@ protected:
     {
         if (::geteuid() != 0)
             GTEST_SKIP() << "needs root for a network namespace and nftables";
-        if (Shell("command -v nft").status != 0)
+        if (RunShell("command -v nft").status != 0)
             GTEST_SKIP() << "nft is not installed";
         ASSERT_TRUE(netns_.Created()) << "cannot create a network namespace";
         ASSERT_TRUE(netns_.Enter());
@@ -66,7 +66,7 @@ TEST_F(SetupFirewallTest, KeepsRulesAndCapabilitiesThatAreThere)
     ASSERT_EQ(netns_.Run("nft add table inet parlino").status, 0);
     ASSERT_EQ(netns_.Run("nft 'add chain inet parlino input { type filter hook input priority 0; }'").status, 0);
     ASSERT_EQ(netns_.Run("nft add rule inet parlino input udp dport 137 accept").status, 0);
-    ASSERT_EQ(Shell("setcap cap_net_raw=p " + Image()).status, 0);
+    ASSERT_EQ(RunShell("setcap cap_net_raw=p " + Image()).status, 0);
 
     EXPECT_EQ(SetupFirewall("Parlino Messenger", Image().c_str()), PLINST_SUCCESS);
     const std::vector<std::string> rules = Rules();
