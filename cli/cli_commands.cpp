@@ -15,6 +15,7 @@ constexpr std::array kCommands = {
     Command{"browse", &BrowseCommand, "list the LAN's workgroups and computers, search recipients"},
     Command{"archive", &ArchiveCommand, "inspect a message archive file (dump, check, show)"},
     Command{"contacts", &ContactsCommand, "print the contact tree of a contacts file"},
+    Command{"setup", &SetupCommand, "prepare this computer: firewall, search path, service, adapters"},
 };
 
 int Usage(std::ostream& out, int status)

@@ -38,5 +38,6 @@ int ListenCommand(std::span<const std::string> args);
 int ArchiveCommand(std::span<const std::string> args);
 int ContactsCommand(std::span<const std::string> args);
 int BrowseCommand(std::span<const std::string> args);
+int SetupCommand(std::span<const std::string> args);
 
 }  // namespace pl::cli

@@ -129,7 +129,9 @@ bool WriteFileAtomically(const std::string& requestedPath, std::string_view cont
     const bool written =
         ::fchmod(fd.Get(), static_cast<mode_t>(mode)) == 0 && WriteAll(fd.Get(), contents) && ::fsync(fd.Get()) == 0;
     if (!fd.Close() || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;  // the cause, not the clean-up's outcome
         ::unlink(temporary.c_str());
+        errno = error;
         return false;
     }
     SyncFolder(folder);

@@ -31,7 +31,7 @@ bool MakeDirectories(const std::string& path);
 // renames it over the old file. When `path` is a symbolic link the file it
 // points to is replaced and the link stays (dotfile managers link these
 // files). The new file gets `mode`. Returns false and leaves the old file
-// untouched on any failure.
+// untouched on any failure; errno then tells its cause.
 bool WriteFileAtomically(const std::string& path, std::string_view contents, unsigned mode);
 
 // The file a chain of symbolic links ends at (even when that file does not

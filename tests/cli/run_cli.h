@@ -1,6 +1,6 @@
 #pragma once
-// Runs the built parlino-cli (PARLINO_CLI, set by the build) with arguments
-// and collects its exit status and everything it printed.
+// Runs the built parlino-cli (PARLINO_CLI, set by the build) or any shell
+// command and collects its exit status and everything it printed.
 
 #include <sys/wait.h>
 
@@ -12,9 +12,9 @@ struct CliResult {
     std::string output;
 };
 
-inline CliResult RunCli(const std::string& arguments)
+// Runs a shell command; its exit status and standard output.
+inline CliResult RunShell(const std::string& command)
 {
-    const std::string command = std::string(PARLINO_CLI) + " " + arguments + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     CliResult result{-1, {}};
     if (pipe == nullptr)
@@ -25,4 +25,9 @@ inline CliResult RunCli(const std::string& arguments)
     const int status = ::pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+inline CliResult RunCli(const std::string& arguments)
+{
+    return RunShell(std::string(PARLINO_CLI) + " " + arguments + " 2>&1");
 }
