@@ -103,6 +103,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     posix_spawn_file_actions_adddup2(&actions, out.Fd(), STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err.Fd(), STDERR_FILENO);
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
