@@ -8,6 +8,7 @@
 
 #include "app/core/pl_messenger_core.h"
 #include "app/shared/pl_program_info.h"
+#include "platform/sound/pl_sound_player.h"
 
 #include <csignal>
 #include <ctime>
@@ -79,8 +80,9 @@ public:
         work();
     }
 
-    void MessageArrived(const PlArrivedMessage& arrived, const PlReceiveNotice&) override
+    void MessageArrived(const PlArrivedMessage& arrived, const PlReceiveNotice& notice) override
     {
+        sounds_.Play(notice.sound);  // the receipt sound, when the options turn it on
         const CMsg& msg = arrived.msg;
         if (archiving_ && !arrived.archived)
             std::cerr << "listen: the message from " << msg.from << " was not archived"
@@ -119,6 +121,7 @@ private:
 
     bool json_;
     bool archiving_;
+    PlSoundPlayer sounds_;
     std::mutex mutex_;
 };
 
