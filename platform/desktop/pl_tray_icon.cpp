@@ -6,10 +6,10 @@ plTrayIcon::plTrayIcon(QObject* parent) : QObject(parent)
     connect(&timer_, &QTimer::timeout, this, &plTrayIcon::Tick);
     connect(&tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         switch (reason) {
-        case QSystemTrayIcon::Trigger: emit MouseEvent(Mouse::LeftClick); break;
-        case QSystemTrayIcon::DoubleClick: emit MouseEvent(Mouse::LeftDoubleClick); break;
-        case QSystemTrayIcon::Context: emit MouseEvent(Mouse::RightClick); break;
-        case QSystemTrayIcon::MiddleClick: emit MouseEvent(Mouse::MiddleClick); break;
+        case QSystemTrayIcon::Trigger: Q_EMIT MouseEvent(Mouse::LeftClick); break;
+        case QSystemTrayIcon::DoubleClick: Q_EMIT MouseEvent(Mouse::LeftDoubleClick); break;
+        case QSystemTrayIcon::Context: Q_EMIT MouseEvent(Mouse::RightClick); break;
+        case QSystemTrayIcon::MiddleClick: Q_EMIT MouseEvent(Mouse::MiddleClick); break;
         default: break;
         }
     });

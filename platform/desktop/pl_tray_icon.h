@@ -44,7 +44,7 @@ public:
     QString DisplayedTip() const { return tray_.toolTip(); }
     bool ShowsAlternateIcon() const { return showingAlternate_; }
 
-signals:
+Q_SIGNALS:
     void MouseEvent(plTrayIcon::Mouse event);
 
 private:

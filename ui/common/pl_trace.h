@@ -1,0 +1,11 @@
+#pragma once
+// PlTrace: one line on standard error for each thing the program shows or
+// does (a message arrived, a popup shown, the tray's status), when the
+// program runs with --verbose. For people finding out what happened, and for
+// the end-to-end tests, which read these lines.
+
+#include <QString>
+
+void PlSetTracing(bool on);
+bool PlTracing();
+void PlTrace(const QString& line);
