@@ -112,7 +112,7 @@ int CMessengerApp::Run(const PlCommandLine& line)
     form->Start();
     CloseOnSignals(*form);
     if (line.action)
-        QMetaObject::invokeMethod(form.get(), [&form, action = *line.action] { form->Perform(action); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            form.get(), [&form, action = *line.action] { form->Perform(action); }, Qt::QueuedConnection);
     return exec();
 }

@@ -105,8 +105,9 @@ void CMainForm::RegisterHotKeys()
     if (options.Option(id::kHotKeyEnabled).Integer() != 0)
         hotKeys_.Activate();
     if (any && !hotKeys_.Available())
-        qWarning("parlino: global hot keys need an X11 session; bind \"parlino --write\" and the other actions "
-                 "to desktop shortcuts instead");
+        qWarning(
+            "parlino: global hot keys need an X11 session; bind \"parlino --write\" and the other actions "
+            "to desktop shortcuts instead");
 }
 
 PlHotKeyDispatcher::Action CMainForm::HotKeyAction(std::int32_t key)
@@ -253,8 +254,8 @@ void CMainForm::OnTrayMouse(plTrayIcon::Mouse event)
 
 void CMainForm::Perform(PlAction action)
 {
-    PlTrace(QStringLiteral("action ") + QString::fromLatin1(PlActionName(action).data(),
-                                                            static_cast<int>(PlActionName(action).size())));
+    PlTrace(QStringLiteral("action ") +
+            QString::fromLatin1(PlActionName(action).data(), static_cast<int>(PlActionName(action).size())));
     switch (action) {
     case PlAction::Write: OpenCompose(QString(), 1); break;
     case PlAction::Reply: ReplyToLast(); break;

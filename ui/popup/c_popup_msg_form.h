@@ -63,7 +63,7 @@ private:
     QPixmap picture_;
     std::vector<LinkDescription> descriptions_;
     std::function<void()> closed_;
-    plDragBar* caption_ = nullptr;     // children of the inner area
+    plDragBar* caption_ = nullptr;  // children of the inner area
     QToolButton* close_ = nullptr;
     QTextEdit* view_ = nullptr;
     std::vector<PlStaticLink*> links_;

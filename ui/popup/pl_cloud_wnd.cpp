@@ -7,9 +7,9 @@
 
 namespace {
 
-constexpr int kFrame = 2;          // pixels between the window edge and the inner area
-constexpr int kOuterCorner = 12;   // ellipse of the window's corners
-constexpr int kInnerCorner = 6;    // ellipse of the inner area's corners
+constexpr int kFrame = 2;         // pixels between the window edge and the inner area
+constexpr int kOuterCorner = 12;  // ellipse of the window's corners
+constexpr int kInnerCorner = 6;   // ellipse of the inner area's corners
 
 QRegion RoundedRegion(const QRect& rect, int corner)
 {
