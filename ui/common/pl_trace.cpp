@@ -1,5 +1,6 @@
 #include "ui/common/pl_trace.h"
 
+#include <QDateTime>
 #include <atomic>
 #include <cstdio>
 
@@ -23,7 +24,8 @@ void PlTrace(const QString& line)
 {
     if (!gTracing)
         return;
-    const QByteArray bytes = ("parlino: " + line + "\n").toUtf8();
+    const QString time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    const QByteArray bytes = ("parlino " + time + ": " + line + "\n").toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
     std::fflush(stderr);
 }

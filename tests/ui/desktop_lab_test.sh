@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The desktop program end to end, in a lab LAN of network namespaces: parlino
+# runs on host 2 under Xvfb with a tray host; smbclient -M (host 1, Samba),
+# parlino-cli send and parlino-cli send --broadcast (host 3) reach it. It
+# archives all three, shows each in its popup with the right text, blinks the
+# tray icon, and ends on `parlino --exit`. SCREENSHOTS=DIR keeps pictures of
+# the popup and the tray. Skips (status 77) without root or the X tools.
+#   desktop_lab_test.sh PARLINO PARLINO_CLI
+set -euo pipefail
+parlino=$1
+cli=$2
+tools=$(cd "$(dirname "$0")/../../tools" && pwd)
+lab=$tools/netbios-lab.sh
+source "$tools/samba-peer.sh"
+source "$tools/desktop/xsession.sh"
+skip() { echo "SKIPPED: $*"; exit 77; }
+[ "$(id -u)" -eq 0 ] || skip "needs root to build network namespaces"
+for tool in ip nmbd smbd smbclient Xvfb trayer import python3; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (tools/bootstrap.sh installs it)"
+done
+
+id="ui$$"
+work=$(mktemp -d)
+chmod 755 "$work"
+program=""
+cleanup()
+{
+    set +e
+    [ -n "$program" ] && kill "$program" 2>/dev/null
+    xsession_stop
+    samba_stop "$work/samba"
+    sleep 0.5
+    "$lab" down "$id"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail()
+{
+    echo "FAIL: $*" >&2
+    echo "--- parlino's log:" >&2
+    cat "$work/parlino.log" >&2 2>/dev/null
+    exit 1
+}
+note() { echo "desktop: $*"; }
+wait_log() # PATTERN [TRIES]
+{
+    local _
+    for _ in $(seq "${2:-200}"); do
+        grep -q -- "$1" "$work/parlino.log" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    fail "the log never showed: $1"
+}
+
+net=$("$lab" up "$id" 3 | awk '/subnet/ {print $2}') || skip "cannot create network namespaces here"
+broadcast=169.254.$net.255
+h1=pl-$id-h1 h2=pl-$id-h2 h3=pl-$id-h3
+samba_start "$h1" "$work/samba" "$broadcast"
+client_conf=$(samba_client_conf "$work/samba")
+
+conf() # NAME
+{
+    cat >"$work/$1.conf" <<CONF
+[netbt]
+interfaces = lan0
+netbios_name = $1
+workgroup = LABGROUP
+oem_codepage = CP850
+CONF
+    echo "$work/$1.conf"
+}
+desk_conf=$(conf DESKHOST)
+send_conf=$(conf SENDHOST)
+
+mkdir -p "$work/home" "$work/run"
+chmod 700 "$work/run"
+export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+xsession_start $((40 + $$ % 50)) "$h2"
+ip netns exec "$h2" env PARLINO_NETBT_CONF="$desk_conf" PARLINO_USERNAME=bob QT_QPA_PLATFORM=xcb \
+    "$parlino" --verbose >"$work/parlino.log" 2>&1 &
+program=$!
+wait_log "tray: Parlino Messenger - Online" 300
+note "online"
+
+printf 'from smbclient\nsecond line' |
+    ip netns exec "$h1" smbclient -s "$client_conf" -M DESKHOST -N -U tester >"$work/smbclient.out" 2>&1 ||
+    fail "smbclient -M: $(cat "$work/smbclient.out")"
+wait_log "popup: .*tester wrote to DESKHOST: |  | from smbclient | second line"
+[ -n "${SCREENSHOTS:-}" ] && mkdir -p "$SCREENSHOTS" && import -window root "$SCREENSHOTS/desktop-popup.png"
+
+ip netns exec "$h3" env PARLINO_NETBT_CONF="$send_conf" PARLINO_USERNAME=alice "$cli" send bob "from parlino-cli" ||
+    fail "parlino-cli send"
+wait_log "popup: .*ALICE wrote to bob: |  | from parlino-cli"
+
+ip netns exec "$h3" env PARLINO_NETBT_CONF="$send_conf" PARLINO_USERNAME=alice "$cli" send --broadcast LABGROUP \
+    "to the whole workgroup" || fail "parlino-cli send --broadcast"
+wait_log "popup: .*ALICE wrote to LABGROUP: |  | to the whole workgroup"
+grep -q "tray blinking" "$work/parlino.log" || fail "the tray icon did not blink"
+if [ -n "${SCREENSHOTS:-}" ]; then
+    import -window root "$SCREENSHOTS/desktop-broadcast.png"
+    import -window root "$work/root.png"
+    convert "$work/root.png" -crop 200x40+824+0 +repage -scale 400% "$SCREENSHOTS/desktop-tray.png"
+fi
+
+archive=$XDG_DATA_HOME/"Parlino Messenger"/2.0.1.589/msgarchive.qdb
+"$cli" archive show "$archive" --received --csv >"$work/archive.csv" || fail "archive show"
+python3 - "$work/archive.csv" <<'PY'
+import csv, sys
+rows = list(csv.DictReader(open(sys.argv[1], encoding="utf-8", newline="")))
+got = sorted((r["origin"], r["recipient"], r["text"]) for r in rows)
+want = sorted([("tester", "DESKHOST", "from smbclient\r\nsecond line"), ("ALICE", "bob", "from parlino-cli"),
+               ("ALICE", "LABGROUP", "to the whole workgroup")])
+assert got == want, got
+print("desktop: archived 3 of 3")
+PY
+
+env PARLINO_USERNAME=bob "$parlino" --exit || fail "parlino --exit"
+for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$program" 2>/dev/null && fail "parlino did not end on --exit"
+wait "$program" || fail "parlino ended with status $?"
+program=""
+grep -q '"MsgArcShowDays"' "$XDG_CONFIG_HOME/parlino/registry.reg" || fail "the settings were not saved"
+note "all checks passed"
