@@ -29,13 +29,16 @@ TEST(CommandLine, OneActionAndTheProgramsOwnOptions)
 
 TEST(ActionLine, RoundTripsAndRefusesAnythingElse)
 {
-    for (PlAction action : {PlAction::Write, PlAction::Reply, PlAction::Archive, PlAction::Search, PlAction::Options,
-                            PlAction::Exit}) {
+    for (PlAction action :
+         {PlAction::Write, PlAction::Reply, PlAction::Archive, PlAction::Search, PlAction::Options, PlAction::Exit}) {
         const std::string line = PlEncodeAction(action);
         EXPECT_EQ(PlDecodeAction({line.data(), line.size()}), action);
     }
-    const std::vector<std::string> bad{"",        "parlino-action write", "parlino-action delete\n",
-                                       "write\n", "parlino-action write\nparlino-action exit\n",
+    const std::vector<std::string> bad{"",
+                                       "parlino-action write",
+                                       "parlino-action delete\n",
+                                       "write\n",
+                                       "parlino-action write\nparlino-action exit\n",
                                        std::string(100, 'x') + "\n"};
     for (const std::string& line : bad)
         EXPECT_FALSE(PlDecodeAction({line.data(), line.size()})) << line;

@@ -64,7 +64,8 @@ TEST_F(MainFormTest, MessagePopsUpWithItsTextAndBlinks)
     CPopupMsgForm& popup = *form_->MessagePopup();
     EXPECT_TRUE(popup.isVisible());
     EXPECT_EQ(popup.Title(), "Messages received");
-    EXPECT_TRUE(popup.GetText().endsWith("BOB wrote to HOSTA:\n\nhello <i>there</i>\nsecond line")) << popup.GetText().toStdString();
+    EXPECT_TRUE(popup.GetText().endsWith("BOB wrote to HOSTA:\n\nhello <i>there</i>\nsecond line"))
+        << popup.GetText().toStdString();
     ASSERT_EQ(popup.Links().size(), 4u);
     EXPECT_EQ(popup.Links()[0]->text(), "Reply");
     EXPECT_TRUE(form_->Tray().IsBlinking());

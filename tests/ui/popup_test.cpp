@@ -142,3 +142,19 @@ TEST(Popup, CloseButtonHidesAndTells)
 }
 
 }  // namespace
+
+TEST(Popup, LongCaptionsOfATranslationAreNotCut)
+{
+    CPopupMsgForm popup;
+    for (const char* caption : {"Ответить", "<<", ">>", "Копировать"})
+        popup.AddLink(QString::fromUtf8(caption), [] {});
+    popup.Create("Полученные сообщения");
+    popup.SetText("x");
+    int right = 6;
+    for (PlStaticLink* link : popup.Links()) {
+        EXPECT_GE(link->width(), link->sizeHint().width()) << link->text().toStdString();
+        EXPECT_EQ(link->x(), right);
+        right += link->width();
+    }
+    EXPECT_LE(right, 6 + 288);
+}

@@ -108,18 +108,43 @@ QSize CPopupMsgForm::GetSize() const
     return QSize(kWidth, kViewTop + ViewHeight() + kBottomSpace);
 }
 
+// The links share the view's width equally. A caption too long for its
+// share (a translation) would be cut; then each link takes its caption's
+// width and the rest of the row is shared out between them.
+void CPopupMsgForm::PlaceLinks(int top)
+{
+    if (links_.empty())
+        return;
+    const int count = static_cast<int>(links_.size());
+    std::vector<int> widths(links_.size(), kViewWidth / count);
+    int needed = 0;
+    bool cut = false;
+    for (std::size_t i = 0; i < links_.size(); ++i) {
+        const int natural = links_[i]->sizeHint().width();
+        needed += natural;
+        cut = cut || natural > widths[i];
+        widths[i] = natural;
+    }
+    if (!cut || needed > kViewWidth) {
+        std::fill(widths.begin(), widths.end(), kViewWidth / count);
+    } else {
+        for (int& width : widths)
+            width += (kViewWidth - needed) / count;
+    }
+    int left = kViewLeft;
+    for (std::size_t i = 0; i < links_.size(); ++i) {
+        links_[i]->setGeometry(left, top, widths[i], kLinkHeight);
+        left += widths[i];
+    }
+}
+
 void CPopupMsgForm::Layout()
 {
     if (view_ == nullptr)
         return;
     const int height = ViewHeight();
     view_->setGeometry(kViewLeft, kViewTop, kViewWidth, height);
-    if (!links_.empty()) {
-        const int width = kViewWidth / static_cast<int>(links_.size());
-        for (std::size_t i = 0; i < links_.size(); ++i)
-            links_[i]->setGeometry(kViewLeft + static_cast<int>(i) * width, kViewTop + height + kLinkGap, width,
-                                   kLinkHeight);
-    }
+    PlaceLinks(kViewTop + height + kLinkGap);
     close_->move(kCloseLeft, kCloseTop);
     resize(GetSize());
 }

@@ -59,6 +59,7 @@ private:
     };
 
     int ViewHeight() const;
+    void PlaceLinks(int top);
 
     QPixmap picture_;
     std::vector<LinkDescription> descriptions_;
