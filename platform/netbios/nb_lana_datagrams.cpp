@@ -22,8 +22,8 @@ constexpr std::uint8_t kAnyName = 0xFF;
 
 void NbLana::SendDatagram(NCB* ncb, Serial serial, bool broadcast)
 {
-    const LocalName* source = FindNameByNum(ncb->ncb_num);
-    if (source == nullptr || source->state != NameState::Registered)
+    const auto source = names_.RegisteredNumber(ncb->ncb_num);
+    if (!source)
         return Complete(serial, NRC_ILLNN);
     if (ncb->ncb_length > kMaxDatagramData || (ncb->ncb_buffer == nullptr && ncb->ncb_length > 0))
         return Complete(serial, NRC_BUFLEN);
@@ -40,17 +40,16 @@ void NbLana::SendDatagram(NCB* ncb, Serial serial, bool broadcast)
     }
     if (ncb->ncb_length > 0)
         datagram.data.assign(ncb->ncb_buffer, ncb->ncb_buffer + ncb->ncb_length);
-    const auto cached = cache_.find(datagram.destination.bytes);
-    const bool unique =
-        !broadcast && cached != cache_.end() && !cached->second.group && cached->second.expires > loop_.Now();
+    const auto owner = broadcast ? std::nullopt : names_.CachedOwner(datagram.destination.bytes);
+    const bool unique = owner && !owner->group;
     // Without a cached unique owner a B-node sends to everyone: every holder
     // of the name receives it, whatever kind of name it is.
     datagram.type = broadcast ? kDgmBroadcast : unique ? kDgmDirectUnique : kDgmDirectGroup;
     const auto bytes = EncodeDatagram(datagram);
     if (unique) {
-        SendDatagramTo(bytes, cached->second.address);
+        SendDatagramTo(bytes, owner->address);
     } else {
-        for (const std::uint32_t target : BroadcastAddresses())
+        for (const std::uint32_t target : context_.BroadcastAddresses())
             SendDatagramTo(bytes, target);
     }
     Complete(serial, NRC_GOODRET);
@@ -60,24 +59,24 @@ void NbLana::SendDatagram(NCB* ncb, Serial serial, bool broadcast)
 
 void NbLana::ReceiveDatagram(NCB* ncb, Serial serial, bool broadcast)
 {
-    LocalName* entry = nullptr;
+    std::optional<NbLocalName> local;
     if (!broadcast && ncb->ncb_num != kAnyName) {
-        entry = FindNameByNum(ncb->ncb_num);
-        if (entry == nullptr || entry->state != NameState::Registered)
+        local = names_.RegisteredNumber(ncb->ncb_num);
+        if (!local)
             return Complete(serial, NRC_ILLNN);
     }
-    std::deque<Serial>& queue = broadcast          ? broadcastReceives_
-                                : entry == nullptr ? anyDatagramReceives_
-                                                   : entry->datagramReceives;
+    std::deque<Serial>& queue = broadcast ? broadcastReceives_
+                                : !local  ? anyDatagramReceives_
+                                          : datagramReceives_[local->num];
     // Receives cancelled while nothing arrived leave with the next one.
-    std::erase_if(queue, [this](Serial pending) { return requests_.Find(pending) == nullptr; });
+    std::erase_if(queue, [this](Serial pending) { return context_.Find(pending) == nullptr; });
     queue.push_back(serial);
 }
 
 void NbLana::OnDatagramSocket(int fd)
 {
     ReceiveUdpEach(fd, [this](std::span<const std::uint8_t> bytes, std::uint32_t address, std::uint16_t port) {
-        if (IsOwnSource(address, port, settings_.datagramPort))
+        if (context_.IsOwnSource(address, port, settings_.datagramPort))
             return;  // our own broadcast, already delivered locally
         const auto datagram = DecodeDatagram(bytes);
         if (!datagram) {
@@ -99,7 +98,7 @@ bool NbLana::CompleteDatagramReceive(std::deque<Serial>& queue, const NbDatagram
     while (!queue.empty()) {
         const Serial serial = queue.front();
         queue.pop_front();
-        NCB* ncb = requests_.Find(serial);
+        NCB* ncb = context_.Find(serial);
         if (ncb == nullptr)
             continue;
         const std::size_t count =
@@ -125,10 +124,29 @@ void NbLana::DeliverDatagram(const NbDatagram& datagram)
             ++counters_.droppedDatagrams;
         return;
     }
-    LocalName* entry = datagram.destination.scope.empty() ? FindName(datagram.destination.bytes.data(), true) : nullptr;
-    if (entry == nullptr || !(CompleteDatagramReceive(entry->datagramReceives, datagram, entry->num) ||
-                              CompleteDatagramReceive(anyDatagramReceives_, datagram, entry->num)))
+    const auto local = datagram.destination.scope.empty() ? names_.RegisteredName(datagram.destination.bytes)
+                                                          : std::optional<NbLocalName>();
+    if (!local) {
         ++counters_.droppedDatagrams;
+        return;
+    }
+    const auto named = datagramReceives_.find(local->num);
+    const bool delivered =
+        (named != datagramReceives_.end() && CompleteDatagramReceive(named->second, datagram, local->num)) ||
+        CompleteDatagramReceive(anyDatagramReceives_, datagram, local->num);
+    if (!delivered)
+        ++counters_.droppedDatagrams;
+}
+
+void NbLana::EndDatagramReceives(std::uint8_t num, std::uint8_t code)
+{
+    const auto it = datagramReceives_.find(num);
+    if (it == datagramReceives_.end())
+        return;
+    const std::deque<Serial> receives = std::move(it->second);
+    datagramReceives_.erase(it);
+    for (const Serial receive : receives)
+        Complete(receive, code);
 }
 
 }  // namespace pl::nb

@@ -5,44 +5,12 @@
 
 #include "platform/netbios/nb_event_loop.h"
 #include "platform/netbios/nb_lana.h"
+#include "platform/netbios/nb_watched_socket.h"
 
 #include <deque>
 #include <vector>
 
 namespace pl::nb {
-
-// A socket watched by the loop for as long as this object lives.
-class NbWatchedSocket {
-public:
-    NbWatchedSocket(NbEventLoop& loop, UniqueFd fd) : loop_(loop), fd_(std::move(fd)) {}
-    NbWatchedSocket(const NbWatchedSocket&) = delete;
-    NbWatchedSocket& operator=(const NbWatchedSocket&) = delete;
-    ~NbWatchedSocket() { Close(); }
-
-    int Get() const { return fd_.Get(); }
-    bool Valid() const { return fd_.Valid(); }
-    void Close()
-    {
-        if (fd_.Valid())
-            loop_.Unwatch(fd_.Get());
-        fd_.Reset();
-    }
-    void Adopt(UniqueFd fd)
-    {
-        Close();
-        fd_ = std::move(fd);
-    }
-    UniqueFd Release()
-    {
-        if (fd_.Valid())
-            loop_.Unwatch(fd_.Get());
-        return std::move(fd_);
-    }
-
-private:
-    NbEventLoop& loop_;
-    UniqueFd fd_;
-};
 
 struct NbLana::Session {
     Session(NbEventLoop& loop, UniqueFd fd) : socket(loop, std::move(fd)) {}

@@ -51,34 +51,46 @@ std::size_t NbLana::OpenSessionCount() const
 
 void NbLana::Listen(NCB* ncb, Serial serial)
 {
-    LocalName* entry = FindName(ncb->ncb_name, true);
-    if (entry == nullptr)
+    const auto local = names_.RegisteredName(ncb->ncb_name);
+    if (!local)
         return Complete(serial, NRC_NOWILD);
-    std::erase_if(entry->listens, [this](const PendingListen& l) { return requests_.Find(l.serial) == nullptr; });
+    std::deque<PendingListen>& listens = listens_[local->num];
+    std::erase_if(listens, [this](const PendingListen& l) { return context_.Find(l.serial) == nullptr; });
     PendingListen listen{serial, {}, ncb->ncb_callname[0] == '*'};
     std::memcpy(listen.caller.data(), ncb->ncb_callname, NCBNAMSZ);
-    entry->listens.push_back(listen);
+    listens.push_back(listen);
+}
+
+void NbLana::EndListens(std::uint8_t num, std::uint8_t code)
+{
+    const auto it = listens_.find(num);
+    if (it == listens_.end())
+        return;
+    const std::deque<PendingListen> listens = std::move(it->second);
+    listens_.erase(it);
+    for (const PendingListen& listen : listens)
+        Complete(listen.serial, code);
 }
 
 void NbLana::Call(NCB* ncb, Serial serial)
 {
-    const LocalName* entry = FindName(ncb->ncb_name, true);
-    if (entry == nullptr || ncb->ncb_callname[0] == '*' || ncb->ncb_callname[0] == 0)
+    const auto local = names_.RegisteredName(ncb->ncb_name);
+    if (!local || ncb->ncb_callname[0] == '*' || ncb->ncb_callname[0] == 0)
         return Complete(serial, NRC_NOWILD);
-    if (OpenSessionCount() >= maxSessions_)
+    if (OpenSessionCount() >= context_.Limits().sessions)
         return Complete(serial, NRC_LOCTFUL);
     auto call = std::make_unique<OutgoingCall>(loop_);
-    call->nameNum = entry->num;
-    call->local = entry->name;
+    call->nameNum = local->num;
+    call->local = local->name;
     std::memcpy(call->remote.data(), ncb->ncb_callname, NCBNAMSZ);
     call->deadline = loop_.After(std::chrono::duration_cast<std::chrono::milliseconds>(kCallLimit),
                                  [this, serial] { FinishCall(serial, NRC_CMDTMO); });
     const NetbiosNameBytes remote = call->remote;
     calls_[serial] = std::move(call);
-    Resolve(remote, [this, serial](std::optional<Resolved> resolved) {
+    names_.Resolve(remote, [this, serial](std::optional<NbResolvedName> resolved) {
         if (calls_.find(serial) == calls_.end())
             return;
-        if (requests_.Find(serial) == nullptr)
+        if (context_.Find(serial) == nullptr)
             return FinishCall(serial, NRC_CMDCAN);
         if (!resolved || resolved->group)
             return FinishCall(serial, NRC_NOCALL);
@@ -103,7 +115,7 @@ void NbLana::OnCallEvent(Serial serial, std::uint32_t events)
     if (it == calls_.end())
         return;
     OutgoingCall& call = *it->second;
-    if (requests_.Find(serial) == nullptr)
+    if (context_.Find(serial) == nullptr)
         return FinishCall(serial, NRC_CMDCAN);
     if (!call.requestSent) {
         int error = 0;
@@ -129,7 +141,7 @@ void NbLana::OnCallEvent(Serial serial, std::uint32_t events)
     if (!reply)
         return;
     if (reply->type == kNbssPositive) {
-        NCB* ncb = requests_.Find(serial);
+        NCB* ncb = context_.Find(serial);
         const std::uint8_t lsn =
             NewSession(call.socket.Release(), call.nameNum, call.remote, ncb, std::move(call.framer));
         loop_.CancelTimer(call.deadline);
@@ -206,7 +218,7 @@ void NbLana::Send(NCB* ncb, Serial serial)
     if (session.sto != 0) {
         session.timeouts[serial] = loop_.After(HalfSeconds(session.sto), [this, lsn = session.lsn, serial] {
             const auto found = sessions_.find(lsn);
-            if (found == sessions_.end() || requests_.Find(serial) == nullptr)
+            if (found == sessions_.end() || context_.Find(serial) == nullptr)
                 return;
             found->second->timeouts.erase(serial);
             Complete(serial, NRC_CMDTMO);  // a send that timed out ends the session
@@ -222,7 +234,7 @@ void NbLana::Receive(NCB* ncb, Serial serial)
     if (it == sessions_.end())
         return Complete(serial, NRC_SNUMOUT);
     Session& session = *it->second;
-    std::erase_if(session.receives, [this](Serial pending) { return requests_.Find(pending) == nullptr; });
+    std::erase_if(session.receives, [this](Serial pending) { return context_.Find(pending) == nullptr; });
     session.receives.push_back(serial);
     if (session.rto != 0) {
         session.timeouts[serial] = loop_.After(HalfSeconds(session.rto), [this, lsn = session.lsn, serial] {
@@ -321,20 +333,23 @@ void NbLana::OnIncoming(int fd, std::uint32_t)
     }
 }
 
-std::uint8_t NbLana::ChooseListener(LocalName& entry, const NetbiosNameBytes& caller, Serial& chosen)
+std::uint8_t NbLana::ChooseListener(std::uint8_t num, const NetbiosNameBytes& caller, Serial& chosen)
 {
-    std::erase_if(entry.listens, [this](const PendingListen& l) { return requests_.Find(l.serial) == nullptr; });
-    auto it = std::find_if(entry.listens.begin(), entry.listens.end(),
+    const auto found = listens_.find(num);
+    if (found == listens_.end())
+        return kNbssNotListeningOnCalled;
+    std::deque<PendingListen>& listens = found->second;
+    std::erase_if(listens, [this](const PendingListen& l) { return context_.Find(l.serial) == nullptr; });
+    auto it = std::find_if(listens.begin(), listens.end(),
                            [&caller](const PendingListen& l) { return !l.anyCaller && l.caller == caller; });
-    if (it == entry.listens.end())
-        it = std::find_if(entry.listens.begin(), entry.listens.end(),
-                          [](const PendingListen& l) { return l.anyCaller; });
-    if (it == entry.listens.end())
-        return entry.listens.empty() ? kNbssNotListeningOnCalled : kNbssNotListeningForCalling;
-    if (OpenSessionCount() >= maxSessions_ || FreeLsn() == 0)
+    if (it == listens.end())
+        it = std::find_if(listens.begin(), listens.end(), [](const PendingListen& l) { return l.anyCaller; });
+    if (it == listens.end())
+        return listens.empty() ? kNbssNotListeningOnCalled : kNbssNotListeningForCalling;
+    if (OpenSessionCount() >= context_.Limits().sessions || FreeLsn() == 0)
         return kNbssInsufficientResources;
     chosen = it->serial;
-    entry.listens.erase(it);
+    listens.erase(it);
     return 0;
 }
 
@@ -344,10 +359,11 @@ void NbLana::AnswerSessionRequest(int fd, const NbssSessionRequest& request)
     loop_.CancelTimer(node.mapped()->deadline);
     UniqueFd socket = node.mapped()->socket.Release();
     NbssFramer framer = std::move(node.mapped()->framer);
-    LocalName* entry = request.called.scope.empty() ? FindName(request.called.bytes.data(), true) : nullptr;
+    const auto called =
+        request.called.scope.empty() ? names_.RegisteredName(request.called.bytes) : std::optional<NbLocalName>();
     Serial listen = 0;
     const std::uint8_t error =
-        entry == nullptr ? kNbssCalledNotPresent : ChooseListener(*entry, request.calling.bytes, listen);
+        !called ? kNbssCalledNotPresent : ChooseListener(called->num, request.calling.bytes, listen);
     if (error != 0) {
         const std::uint8_t code = error;
         const auto reply = EncodeNbss(kNbssNegative, {&code, 1});
@@ -360,8 +376,8 @@ void NbLana::AnswerSessionRequest(int fd, const NbssSessionRequest& request)
         ++counters_.droppedConnections;
         return;  // the listen stays satisfied by nobody: give it back
     }
-    NCB* ncb = requests_.Find(listen);
-    const std::uint8_t lsn = NewSession(std::move(socket), entry->num, request.calling.bytes, ncb, std::move(framer));
+    NCB* ncb = context_.Find(listen);
+    const std::uint8_t lsn = NewSession(std::move(socket), called->num, request.calling.bytes, ncb, std::move(framer));
     Complete(listen, lsn == 0 ? NRC_LOCTFUL : NRC_GOODRET);
 }
 
@@ -461,7 +477,7 @@ void NbLana::DeliverReceives(Session& session)
     while (!session.receives.empty() && (!session.inbound.empty() || session.closed)) {
         const Serial serial = session.receives.front();
         session.receives.pop_front();
-        NCB* ncb = requests_.Find(serial);
+        NCB* ncb = context_.Find(serial);
         if (ncb == nullptr)
             continue;
         if (const auto timer = session.timeouts.find(serial); timer != session.timeouts.end()) {
@@ -545,11 +561,10 @@ void NbLana::RemoveSession(std::uint8_t lsn)
     sessions_.erase(it);
     for (const Serial serial : pending)
         Complete(serial, NRC_SCLOSED);
-    LocalName* entry = FindNameByNum(num);
     const bool inUse =
         std::any_of(sessions_.begin(), sessions_.end(), [num](const auto& s) { return s.second->nameNum == num; });
-    if (entry != nullptr && entry->state == NameState::Deregistering && !inUse)
-        RemoveName(num, true);
+    if (!inUse)
+        names_.LastSessionEnded(num);
 }
 
 }  // namespace pl::nb
