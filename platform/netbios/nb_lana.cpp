@@ -1,6 +1,5 @@
 #include "platform/netbios/nb_lana.h"
 
-#include "platform/netbios/nb_lana_session.h"
 #include "platform/netbios/nb_socket.h"
 
 #include <sys/epoll.h>
@@ -15,7 +14,8 @@ NbLana::NbLana(std::uint8_t number, NbLanaSettings settings, NbEventLoop& loop, 
       loop_(loop),
       counters_(counters),
       settings_(context_.Settings()),
-      names_(context_, *this)
+      names_(context_, *this),
+      sessions_(context_, names_)
 {
     OpenSockets();
 }
@@ -30,7 +30,6 @@ void NbLana::OpenSockets()
         return;
     }
     datagramSocket_ = OpenUdp(address, settings_.datagramPort, true);
-    sessionListener_ = OpenTcpListener(address, settings_.sessionPort);
     // A socket bound to a unicast address does not see broadcasts; a second
     // one bound to the subnet's broadcast address does.
     if (settings_.broadcastTargets.empty() && settings_.interface.broadcast)
@@ -39,7 +38,6 @@ void NbLana::OpenSockets()
         if (fd->Valid())
             loop_.Watch(fd->Get(), EPOLLIN, [this, raw = fd->Get()](std::uint32_t) { OnDatagramSocket(raw); });
     }
-    loop_.Watch(sessionListener_.Get(), EPOLLIN, [this](std::uint32_t) { OnAccept(); });
 }
 
 void NbLana::SendDatagramTo(const std::vector<std::uint8_t>& bytes, std::uint32_t address)
@@ -78,11 +76,11 @@ void NbLana::Execute(NCB* ncb, Serial serial)
     case NCBADDGRNAME: return names_.AddName(ncb, serial, true);
     case NCBDELNAME: return names_.DeleteName(ncb, serial);
     case NCBASTAT: return names_.AdapterStatus(ncb, serial);
-    case NCBLISTEN: return Listen(ncb, serial);
-    case NCBCALL: return Call(ncb, serial);
-    case NCBSEND: return Send(ncb, serial);
-    case NCBRECV: return Receive(ncb, serial);
-    case NCBHANGUP: return HangUp(ncb, serial);
+    case NCBLISTEN: return sessions_.Listen(ncb, serial);
+    case NCBCALL: return sessions_.Call(ncb, serial);
+    case NCBSEND: return sessions_.Send(ncb, serial);
+    case NCBRECV: return sessions_.Receive(ncb, serial);
+    case NCBHANGUP: return sessions_.HangUp(ncb, serial);
     case NCBDGSEND: return SendDatagram(ncb, serial, false);
     case NCBDGSENDBC: return SendDatagram(ncb, serial, true);
     case NCBDGRECV: return ReceiveDatagram(ncb, serial, false);
@@ -107,12 +105,7 @@ void NbLana::Reset(NCB* ncb, Serial serial)
 void NbLana::Shutdown(Serial keep, bool keepServiceNames)
 {
     context_.CompleteAll(NRC_CMDCAN, keep);
-    while (!sessions_.empty())
-        RemoveSession(sessions_.begin()->first);
-    while (!incoming_.empty())
-        DropIncoming(incoming_.begin()->first);
-    calls_.clear();
-    listens_.clear();
+    sessions_.Shutdown();
     names_.Shutdown(keepServiceNames);
     datagramReceives_.clear();
     anyDatagramReceives_.clear();
@@ -121,19 +114,18 @@ void NbLana::Shutdown(Serial keep, bool keepServiceNames)
 
 bool NbLana::NameHasOpenSessions(std::uint8_t num) const
 {
-    return std::any_of(sessions_.begin(), sessions_.end(),
-                       [num](const auto& s) { return s.second->nameNum == num && !s.second->closed; });
+    return sessions_.HasOpenSession(num);
 }
 
 void NbLana::NameWithdrawn(std::uint8_t num)
 {
-    EndListens(num, NRC_NAMERR);
+    sessions_.EndListens(num, NRC_NAMERR);
     EndDatagramReceives(num, NRC_NAMERR);
 }
 
 void NbLana::NameInConflict(std::uint8_t num)
 {
-    EndListens(num, NRC_NAMCONF);
+    sessions_.EndListens(num, NRC_NAMCONF);
 }
 
 }  // namespace pl::nb

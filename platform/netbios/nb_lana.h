@@ -1,7 +1,7 @@
 #pragma once
 // NbLana: one NetBIOS adapter of a provider, bound to one IPv4 address. It
-// owns the adapter's context and its name service (NbNameService), serves the
-// session and datagram services, runs the NCB commands that act on it and
+// owns the adapter's context, its name service (NbNameService) and session
+// service (NbSessionService), serves the datagram service, runs the NCB commands that act on it and
 // passes on what the name service tells its users. Lives on the provider's
 // loop thread; every method must be called there.
 
@@ -9,6 +9,7 @@
 #include "platform/netbios/nb_lana_context.h"
 #include "platform/netbios/nb_name_service.h"
 #include "platform/netbios/nb_name_table.h"
+#include "platform/netbios/nb_session_service.h"
 #include "platform/netbios/nbdgm_codec.h"
 #include "platform/netbios/nbss_codec.h"
 
@@ -71,16 +72,6 @@ public:
     void AddServiceName(const NetbiosNameBytes& name, bool group) { names_.AddServiceName(name, group); }
 
 private:
-    struct PendingListen {
-        Serial serial;
-        NetbiosNameBytes caller;
-        bool anyCaller;
-    };
-
-    struct Session;
-    struct Incoming;
-    struct OutgoingCall;
-
     void OpenSockets();
     void SendDatagramTo(const std::vector<std::uint8_t>& bytes, std::uint32_t address);
     void Reset(NCB* ncb, Serial serial);
@@ -90,34 +81,6 @@ private:
     bool NameHasOpenSessions(std::uint8_t num) const override;
     void NameWithdrawn(std::uint8_t num) override;
     void NameInConflict(std::uint8_t num) override;
-
-    // Session service (nb_lana_sessions.cpp).
-    void Listen(NCB* ncb, Serial serial);
-    void Call(NCB* ncb, Serial serial);
-    void ConnectCall(Serial serial, std::uint32_t address);
-    void OnCallEvent(Serial serial, std::uint32_t events);
-    void FinishCall(Serial serial, std::uint8_t code);
-    void Send(NCB* ncb, Serial serial);
-    void Receive(NCB* ncb, Serial serial);
-    void HangUp(NCB* ncb, Serial serial);
-    void OnAccept();
-    void OnIncoming(int fd, std::uint32_t events);
-    void DropIncoming(int fd);
-    void AnswerSessionRequest(int fd, const NbssSessionRequest& request);
-    std::uint8_t ChooseListener(std::uint8_t num, const NetbiosNameBytes& caller, Serial& listen);
-    std::uint8_t NewSession(UniqueFd fd, std::uint8_t nameNum, const NetbiosNameBytes& remote, NCB* ncb,
-                            NbssFramer framer);
-    std::uint8_t FreeLsn() const;
-    std::size_t OpenSessionCount() const;
-    void OnSessionEvent(std::uint8_t lsn, std::uint32_t events);
-    void ReadSession(Session& session);
-    void FlushSession(Session& session);
-    void DeliverReceives(Session& session);
-    void CloseSession(Session& session, std::uint8_t code);
-    void UpdateSessionInterest(Session& session);
-    void KeepAlive(std::uint8_t lsn);
-    void RemoveSession(std::uint8_t lsn);
-    void EndListens(std::uint8_t num, std::uint8_t code);
 
     // Datagram service (nb_lana_datagrams.cpp).
     void SendDatagram(NCB* ncb, Serial serial, bool broadcast);
@@ -133,20 +96,16 @@ private:
     const NbLanaSettings& settings_;
     NbNameService names_;
 
+    NbSessionService sessions_;
+
     UniqueFd datagramSocket_;
     UniqueFd datagramBroadcastSocket_;
-    UniqueFd sessionListener_;
 
     std::uint16_t datagramId_ = 0;
 
-    std::map<std::uint8_t, std::deque<PendingListen>> listens_;  // by name number
-    std::map<std::uint8_t, std::unique_ptr<Session>> sessions_;
-    std::map<int, std::unique_ptr<Incoming>> incoming_;
-    std::map<Serial, std::unique_ptr<OutgoingCall>> calls_;
     std::map<std::uint8_t, std::deque<Serial>> datagramReceives_;  // by name number
     std::deque<Serial> anyDatagramReceives_;
     std::deque<Serial> broadcastReceives_;
-    std::uint8_t lastLsn_ = 0;
     DatagramTap tap_;
 };
 
