@@ -1,9 +1,5 @@
 #include "platform/netbios/nb_lana.h"
 
-#include "platform/netbios/nb_socket.h"
-
-#include <sys/epoll.h>
-
 #include <algorithm>
 
 namespace pl::nb {
@@ -11,41 +7,13 @@ namespace pl::nb {
 NbLana::NbLana(std::uint8_t number, NbLanaSettings settings, NbEventLoop& loop, NbRequests& requests,
                NbCounters& counters)
     : context_(number, std::move(settings), loop, requests, counters),
-      loop_(loop),
-      counters_(counters),
-      settings_(context_.Settings()),
       names_(context_, *this),
+      datagrams_(context_, names_),
       sessions_(context_, names_)
 {
-    OpenSockets();
 }
 
 NbLana::~NbLana() = default;
-
-void NbLana::OpenSockets()
-{
-    const std::uint32_t address = settings_.interface.address;
-    if (settings_.queryOnly) {
-        datagramSocket_ = OpenUdp(address, 0, true);  // sends mailslot writes only
-        return;
-    }
-    datagramSocket_ = OpenUdp(address, settings_.datagramPort, true);
-    // A socket bound to a unicast address does not see broadcasts; a second
-    // one bound to the subnet's broadcast address does.
-    if (settings_.broadcastTargets.empty() && settings_.interface.broadcast)
-        datagramBroadcastSocket_ = OpenUdp(*settings_.interface.broadcast, settings_.datagramPort, true);
-    for (const UniqueFd* fd : {&datagramSocket_, &datagramBroadcastSocket_}) {
-        if (fd->Valid())
-            loop_.Watch(fd->Get(), EPOLLIN, [this, raw = fd->Get()](std::uint32_t) { OnDatagramSocket(raw); });
-    }
-}
-
-void NbLana::SendDatagramTo(const std::vector<std::uint8_t>& bytes, std::uint32_t address)
-{
-    if (!datagramSocket_.Valid())
-        return;
-    SendUdp(datagramSocket_.Get(), bytes, address, settings_.datagramPort);
-}
 
 // A query-only provider also places calls: its names are local calling names
 // that are never registered on the network, so a tool can send messages beside
@@ -69,7 +37,7 @@ void NbLana::Execute(NCB* ncb, Serial serial)
 {
     const std::uint8_t command = ncb->ncb_command & ~ASYNCH;
     if (context_.QueryOnly() && !ServedWhenQueryOnly(command))
-        return Complete(serial, NRC_ILLCMD);
+        return context_.Complete(serial, NRC_ILLCMD);
     switch (command) {
     case NCBRESET: return Reset(ncb, serial);
     case NCBADDNAME: return names_.AddName(ncb, serial, false);
@@ -81,11 +49,11 @@ void NbLana::Execute(NCB* ncb, Serial serial)
     case NCBSEND: return sessions_.Send(ncb, serial);
     case NCBRECV: return sessions_.Receive(ncb, serial);
     case NCBHANGUP: return sessions_.HangUp(ncb, serial);
-    case NCBDGSEND: return SendDatagram(ncb, serial, false);
-    case NCBDGSENDBC: return SendDatagram(ncb, serial, true);
-    case NCBDGRECV: return ReceiveDatagram(ncb, serial, false);
-    case NCBDGRECVBC: return ReceiveDatagram(ncb, serial, true);
-    default: return Complete(serial, NRC_ILLCMD);
+    case NCBDGSEND: return datagrams_.Send(ncb, serial, false);
+    case NCBDGSENDBC: return datagrams_.Send(ncb, serial, true);
+    case NCBDGRECV: return datagrams_.Receive(ncb, serial, false);
+    case NCBDGRECVBC: return datagrams_.Receive(ncb, serial, true);
+    default: return context_.Complete(serial, NRC_ILLCMD);
     }
 }
 
@@ -99,17 +67,24 @@ void NbLana::Reset(NCB* ncb, Serial serial)
         limits.names = names == 0 ? NbLanaLimits::kDefault : std::min<std::size_t>(names, NbLanaLimits::kMost);
     }
     Shutdown(serial, true);
-    Complete(serial, NRC_GOODRET);
+    context_.Complete(serial, NRC_GOODRET);
 }
 
+// Sessions go before names: a name deleted while in use is released when its
+// last session ends.
 void NbLana::Shutdown(Serial keep, bool keepServiceNames)
 {
     context_.CompleteAll(NRC_CMDCAN, keep);
     sessions_.Shutdown();
     names_.Shutdown(keepServiceNames);
-    datagramReceives_.clear();
-    anyDatagramReceives_.clear();
-    broadcastReceives_.clear();
+    datagrams_.Shutdown();
+}
+
+void NbLana::SetDatagramTap(DatagramTap tap)
+{
+    if (!tap)
+        return datagrams_.SetTap(nullptr);
+    datagrams_.SetTap([this, tap = std::move(tap)](const NbDatagram& datagram) { return tap(*this, datagram); });
 }
 
 bool NbLana::NameHasOpenSessions(std::uint8_t num) const
@@ -120,7 +95,7 @@ bool NbLana::NameHasOpenSessions(std::uint8_t num) const
 void NbLana::NameWithdrawn(std::uint8_t num)
 {
     sessions_.EndListens(num, NRC_NAMERR);
-    EndDatagramReceives(num, NRC_NAMERR);
+    datagrams_.EndReceives(num, NRC_NAMERR);
 }
 
 void NbLana::NameInConflict(std::uint8_t num)
