@@ -5,8 +5,9 @@
 // the adapter's datagram sockets and keeps the pending receives per local
 // name number, for any name, and for broadcasts; a tap sees each data
 // datagram received before the receives do. It reaches the local names and
-// the cached owners of remote ones only through NbNameTable. Loop thread
-// only, with the provider's state held; nothing blocks.
+// the cached owners of remote ones only through NbNameTable. Thread contract:
+// loop code only (the provider's loop thread, or inside
+// NbEventLoop::RunExclusive), with the provider's state held; nothing blocks.
 
 #include "platform/netbios/nb30.h"
 #include "platform/netbios/nb_lana_context.h"

@@ -5,8 +5,8 @@
 // carries out NCBRESET and the shutdown across them, and passes on to the
 // session and datagram services what the name service tells its users. The
 // provider and its mailslots use the adapter through the few calls below.
-// Lives on the provider's loop thread; every method must be called there,
-// with the provider's state held.
+// Thread contract: loop code only (the provider's loop thread, or inside
+// NbEventLoop::RunExclusive), with the provider's state held; nothing blocks.
 
 #include "platform/netbios/nb30.h"
 #include "platform/netbios/nb_datagram_service.h"

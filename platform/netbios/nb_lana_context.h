@@ -2,8 +2,10 @@
 // NbLanaContext: what every service of one adapter (LANA) shares: its number,
 // settings and limits, the provider's event loop, pending requests and
 // counters, and where the adapter's broadcasts go. NbLana owns it and its
-// services; the services keep a reference and never outlive it. Loop thread
-// only, with the provider's state held, like the services themselves.
+// services; the services keep a reference and never outlive it. Nothing in it
+// assumes a fixed set of adapters. Loop code only (the provider's loop thread,
+// or inside NbEventLoop::RunExclusive), with the provider's state held, like
+// the services themselves.
 
 #include "platform/netbios/nb30.h"
 #include "platform/netbios/nb_counters.h"

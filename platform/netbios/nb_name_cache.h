@@ -2,7 +2,7 @@
 // NbNameCache: the remote names one adapter learnt from answers to its
 // queries, each kept for the answer's time to live (at most ten minutes), at
 // most 512 at once: a new name pushes out the entry that expires first. Reads
-// the time from the provider's loop. Loop thread only.
+// the time from the provider's loop. Loop code only, like its name service.
 
 #include "platform/netbios/nb_clock.h"
 #include "platform/netbios/nb_event_loop.h"

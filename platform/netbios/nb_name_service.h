@@ -6,7 +6,9 @@
 // keeps what it learnt in a cache, and serves adapter status (NCBASTAT). It
 // owns the adapter's name sockets. The other services see it through
 // NbNameTable; it tells them through NbNameUsers when a name can no longer be
-// used. Loop thread only, with the provider's state held; nothing blocks.
+// used. Thread contract: loop code only (the provider's loop thread, or
+// inside NbEventLoop::RunExclusive), with the provider's state held; nothing
+// blocks.
 
 #include "platform/netbios/nb30.h"
 #include "platform/netbios/nb_lana_context.h"

@@ -3,7 +3,7 @@
 // services that use its names. NbNameTable is what the session and datagram
 // services may ask of the name service; NbNameUsers is what the name service
 // tells them (NbLana passes it on) when a local name can no longer be used.
-// Loop thread only, with the provider's state held.
+// Both are called as loop code only, with the provider's state held.
 
 #include "platform/text/pl_netbios_name.h"
 

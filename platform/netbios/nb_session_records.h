@@ -2,7 +2,7 @@
 // The connection records of NbSessionService: a session, an incoming
 // connection that has not yet asked for a session, and an outgoing call in
 // progress. Each stops watching its socket when destroyed; their timers are
-// cancelled by the service. Loop thread only.
+// cancelled by the service. Loop code only, like the service.
 
 #include "platform/netbios/nb30.h"
 #include "platform/netbios/nb_clock.h"

@@ -4,8 +4,9 @@
 // session requests of incoming connections, and keep-alives. It owns the
 // session listener and every session's socket, keeps the pending listens per
 // local name number, and reaches the local names and the resolution of remote
-// ones only through NbNameTable. Loop thread only, with the provider's state
-// held; nothing blocks.
+// ones only through NbNameTable. Thread contract: loop code only (the
+// provider's loop thread, or inside NbEventLoop::RunExclusive), with the
+// provider's state held; nothing blocks.
 
 #include "platform/netbios/nb30.h"
 #include "platform/netbios/nb_lana_context.h"

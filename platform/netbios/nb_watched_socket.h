@@ -2,7 +2,7 @@
 // NbWatchedSocket: a socket of the provider that its event loop may watch.
 // The owner starts the watch (NbEventLoop::Watch); Close, Release and the
 // destructor end it, so no handler outlives the object that owns it. Loop
-// thread only, with the provider's state held.
+// code only, with the provider's state held (NbEventLoop::Unwatch).
 
 #include "platform/netbios/nb_event_loop.h"
 #include "platform/netbios/nb_fd.h"
