@@ -7,11 +7,10 @@
 namespace pl::nb {
 
 struct NbCounters {
-    std::atomic<std::uint64_t> malformedPackets{0};  // NBNS, datagram or session packets that did not decode
-    std::atomic<std::uint64_t> droppedDatagrams{0};  // well-formed datagrams nobody was waiting for
-    std::atomic<std::uint64_t> droppedConnections{0};
-    std::atomic<std::uint64_t> droppedMailslotWrites{0};  // too long for their mailslot, or its queue was full  //
-                                                          // incoming connections closed before a session began
+    std::atomic<std::uint64_t> malformedPackets{0};       // NBNS, datagram or session packets that did not decode
+    std::atomic<std::uint64_t> droppedDatagrams{0};       // well-formed datagrams nobody was waiting for
+    std::atomic<std::uint64_t> droppedConnections{0};     // incoming connections closed before a session began
+    std::atomic<std::uint64_t> droppedMailslotWrites{0};  // too long for their mailslot, or its queue was full
 };
 
 }  // namespace pl::nb

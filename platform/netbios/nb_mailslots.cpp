@@ -208,11 +208,12 @@ void NbMailslotService::ResolveTarget(std::size_t lana, const std::string& name,
         }
         Target target;
         target.destination = MakeNetbiosName(name, kComputerSuffix);
-        target.group = owner->second;
+        target.group = owner->group;
         target.lana = lana;
         if (!target.group)
-            target.address = owner->first;
-        target.local = !target.group && owner->first == lanas_[lana]->Interface().address && !lanas_[lana]->QueryOnly();
+            target.address = owner->address;
+        target.local =
+            !target.group && owner->address == lanas_[lana]->Interface().address && !lanas_[lana]->QueryOnly();
         done(target);
     });
 }

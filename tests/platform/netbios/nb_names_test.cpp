@@ -3,10 +3,14 @@
 
 #include "nb_test_lan.h"
 
+#include "platform/netbios/nb_socket.h"
+#include "platform/netbios/nbns_codec.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstring>
+#include <thread>
 
 namespace pl::nb::test {
 namespace {
@@ -16,7 +20,8 @@ std::vector<NAME_BUFFER> NamesOf(const std::vector<std::uint8_t>& buffer)
     ADAPTER_STATUS status{};
     std::memcpy(&status, buffer.data(), sizeof status);
     std::vector<NAME_BUFFER> names(status.name_count);
-    std::memcpy(names.data(), buffer.data() + sizeof status, names.size() * sizeof(NAME_BUFFER));
+    if (!names.empty())  // no copy to the null data of an empty vector
+        std::memcpy(names.data(), buffer.data() + sizeof status, names.size() * sizeof(NAME_BUFFER));
     return names;
 }
 
@@ -139,6 +144,67 @@ TEST(NetbiosProviderNames, AdapterStatusOfLocalAndRemoteNames)
     std::uint16_t length = 0;
     ASSERT_EQ(lan.Host(1).NodeStatusByAddress(0, lan.Address(0), byAddress, length), NRC_GOODRET);
     EXPECT_EQ(length, sizeof(ADAPTER_STATUS) + 3 * sizeof(NAME_BUFFER));
+}
+
+// A name deleted while a session uses it serves no more at once (its listens
+// and datagram receives end) and is released when its last session ends.
+TEST(NetbiosProviderNames, NameDeletedInUseGoesWithItsLastSession)
+{
+    TestLan lan(2);
+    std::uint8_t num = 0;
+    ASSERT_EQ(AddName(lan.Host(0), "CALLER"), NRC_GOODRET);
+    ASSERT_EQ(AddName(lan.Host(1), "SERVER", 0x03, false, &num), NRC_GOODRET);
+    auto listen = StartListen(lan.Host(1), "SERVER");
+    std::uint8_t callerLsn = 0;
+    ASSERT_EQ(Call(lan.Host(0), "CALLER", "SERVER", callerLsn), NRC_GOODRET);
+    ASSERT_EQ(listen->Wait(), NRC_GOODRET);
+    ASSERT_EQ(lan.Host(0).CachedNames(0).size(), 1u) << "the caller learnt where SERVER is";
+
+    auto another = StartListen(lan.Host(1), "SERVER");
+    AsyncNcb datagram;
+    datagram.buffer.resize(16);
+    datagram.ncb.ncb_command = NCBDGRECV | ASYNCH;
+    datagram.ncb.ncb_num = num;
+    datagram.ncb.ncb_buffer = datagram.buffer.data();
+    datagram.ncb.ncb_length = 16;
+    datagram.ncb.ncb_event = &datagram.event;
+    ASSERT_EQ(lan.Host(1).Netbios(&datagram.ncb), NRC_GOODRET);
+    EXPECT_EQ(DeleteName(lan.Host(1), "SERVER"), NRC_ACTSES);
+    EXPECT_EQ(another->Wait(), NRC_NAMERR);
+    EXPECT_EQ(datagram.Wait(), NRC_NAMERR);
+    std::vector<std::uint8_t> status;
+    ASSERT_EQ(AdapterStatus(lan.Host(1), "*", 0, status), NRC_GOODRET);
+    EXPECT_TRUE(Holds(NamesOf(status), "SERVER", 0x03, UNIQUE_NAME | DEREGISTERED));
+    EXPECT_EQ(AddName(lan.Host(1), "SERVER"), NRC_DUPNAME) << "still in the table";
+
+    ASSERT_EQ(HangUp(lan.Host(1), listen->ncb.ncb_lsn), NRC_GOODRET);
+    ASSERT_EQ(AdapterStatus(lan.Host(1), "*", 0, status), NRC_GOODRET);
+    EXPECT_TRUE(NamesOf(status).empty()) << "gone with its last session";
+    for (int i = 0; i < 500 && !lan.Host(0).CachedNames(0).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(lan.Host(0).CachedNames(0).empty()) << "the release reached the caller";
+}
+
+// A conflict demand from another node puts a registered name in conflict: its
+// listens end with NRC_NAMCONF and it takes no new ones.
+TEST(NetbiosProviderNames, ConflictDemandEndsTheListensOfTheName)
+{
+    TestLan lan(1);
+    ASSERT_EQ(AddName(lan.Host(0), "SERVER"), NRC_GOODRET);
+    auto listen = StartListen(lan.Host(0), "SERVER");
+    NbnsPacket demand;
+    demand.transactionId = 0x4242;
+    demand.flags = static_cast<std::uint16_t>(
+        kNbnsResponse | static_cast<std::uint16_t>(NbnsOpcode::Registration) << 11 | kRcodeConflict);
+    demand.answers.push_back(NbnsRecord{NbName{MakeNetbiosName("SERVER", 0x03), ""}, kTypeNb, kClassIn, 0, {}});
+    const UniqueFd udp = OpenUdp(0x7F00003C, 0, false);
+    SendUdp(udp.Get(), EncodeNbns(demand), lan.Address(0), lan.Config(0).namePort);
+
+    EXPECT_EQ(listen->Wait(), NRC_NAMCONF);
+    std::vector<std::uint8_t> status;
+    ASSERT_EQ(AdapterStatus(lan.Host(0), "*", 0, status), NRC_GOODRET);
+    EXPECT_TRUE(Holds(NamesOf(status), "SERVER", 0x03, UNIQUE_NAME | DUPLICATE));
+    EXPECT_EQ(StartListen(lan.Host(0), "SERVER")->Wait(), NRC_NOWILD) << "a name in conflict takes no listens";
 }
 
 TEST(NetbiosProviderNames, AdapterStatusOfAnAbsentNameFailsWithinASecondOrSo)

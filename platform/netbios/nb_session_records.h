@@ -1,51 +1,30 @@
 #pragma once
-// The connection records of NbLana's session service: a session, an incoming
+// The connection records of NbSessionService: a session, an incoming
 // connection that has not yet asked for a session, and an outgoing call in
-// progress. Each stops watching its socket when destroyed.
+// progress. Each stops watching its socket when destroyed; their timers are
+// cancelled by the service. Loop code only, like the service.
 
+#include "platform/netbios/nb30.h"
+#include "platform/netbios/nb_clock.h"
 #include "platform/netbios/nb_event_loop.h"
-#include "platform/netbios/nb_lana.h"
+#include "platform/netbios/nb_requests.h"
+#include "platform/netbios/nb_watched_socket.h"
+#include "platform/netbios/nbss_codec.h"
+#include "platform/text/pl_netbios_name.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace pl::nb {
 
-// A socket watched by the loop for as long as this object lives.
-class NbWatchedSocket {
-public:
-    NbWatchedSocket(NbEventLoop& loop, UniqueFd fd) : loop_(loop), fd_(std::move(fd)) {}
-    NbWatchedSocket(const NbWatchedSocket&) = delete;
-    NbWatchedSocket& operator=(const NbWatchedSocket&) = delete;
-    ~NbWatchedSocket() { Close(); }
+struct NbSession {
+    using Serial = NbRequests::Serial;
 
-    int Get() const { return fd_.Get(); }
-    bool Valid() const { return fd_.Valid(); }
-    void Close()
-    {
-        if (fd_.Valid())
-            loop_.Unwatch(fd_.Get());
-        fd_.Reset();
-    }
-    void Adopt(UniqueFd fd)
-    {
-        Close();
-        fd_ = std::move(fd);
-    }
-    UniqueFd Release()
-    {
-        if (fd_.Valid())
-            loop_.Unwatch(fd_.Get());
-        return std::move(fd_);
-    }
-
-private:
-    NbEventLoop& loop_;
-    UniqueFd fd_;
-};
-
-struct NbLana::Session {
-    Session(NbEventLoop& loop, UniqueFd fd) : socket(loop, std::move(fd)) {}
+    NbSession(NbEventLoop& loop, UniqueFd fd) : socket(loop, std::move(fd)) {}
 
     struct PendingSend {
         Serial serial;
@@ -73,20 +52,21 @@ struct NbLana::Session {
     std::size_t outputBase = 0;     // total bytes written before output[0]
     std::deque<PendingSend> sends;
     Serial hangUp = 0;
+    NbEventLoop::TimerId hangUpTimer = 0;
     PlNetbiosClock::TimePoint lastSend;
     NbEventLoop::TimerId keepAliveTimer = 0;
     std::map<Serial, NbEventLoop::TimerId> timeouts;  // of receives and sends with a time limit
 };
 
-struct NbLana::Incoming {
-    Incoming(NbEventLoop& loop, UniqueFd fd) : socket(loop, std::move(fd)) {}
+struct NbIncomingConnection {
+    NbIncomingConnection(NbEventLoop& loop, UniqueFd fd) : socket(loop, std::move(fd)) {}
     NbWatchedSocket socket;
     NbssFramer framer;
     NbEventLoop::TimerId deadline = 0;
 };
 
-struct NbLana::OutgoingCall {
-    OutgoingCall(NbEventLoop& loop) : socket(loop, UniqueFd()) {}
+struct NbOutgoingCall {
+    explicit NbOutgoingCall(NbEventLoop& loop) : socket(loop, UniqueFd()) {}
     NbWatchedSocket socket;
     NbssFramer framer;
     std::uint8_t nameNum = 0;

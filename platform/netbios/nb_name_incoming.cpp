@@ -1,0 +1,146 @@
+// NbNameService: the packets that arrive on the name sockets: requests of
+// other nodes (queries, node status, registrations a name of ours is defended
+// against, releases) and the answers to our own registrations and queries.
+
+#include "platform/netbios/nb_name_service.h"
+
+#include "platform/netbios/nb_socket.h"
+
+#include <utility>
+
+namespace pl::nb {
+
+namespace {
+
+constexpr std::uint16_t kPositiveQuery = 0x8500;       // R, AA, RD
+constexpr std::uint16_t kNodeStatusResponse = 0x8400;  // R, AA
+constexpr std::uint16_t kDefence = 0xAD80 | kRcodeActive;
+constexpr auto kWaitAfterWack = std::chrono::seconds(5);
+
+}  // namespace
+
+void NbNameService::OnNameSocket(int fd)
+{
+    ReceiveUdpEach(fd, [this](std::span<const std::uint8_t> bytes, std::uint32_t address, std::uint16_t port) {
+        const auto packet = DecodeNbns(bytes);
+        if (!packet || (packet->questions.empty() && packet->answers.empty())) {
+            ++context_.Counters().malformedPackets;
+            return;
+        }
+        if (packet->IsResponse())
+            HandleNameResponse(*packet);
+        else if (!context_.QueryOnly() && !context_.IsOwnSource(address, port, context_.Settings().namePort))
+            HandleNameRequest(*packet, address, port);
+    });
+}
+
+void NbNameService::HandleNameRequest(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port)
+{
+    if (packet.questions.empty() || !packet.questions.front().name.scope.empty())
+        return;
+    switch (packet.Opcode()) {
+    case NbnsOpcode::Query:
+        if (packet.questions.front().type == kTypeNbstat)
+            return AnswerNodeStatus(packet, from, port);
+        return AnswerQuery(packet, from, port);
+    case NbnsOpcode::Registration:
+    case NbnsOpcode::Refresh: return DefendName(packet, from, port);
+    case NbnsOpcode::Release: cache_.Forget(packet.questions.front().name.bytes); return;
+    default: return;
+    }
+}
+
+void NbNameService::AnswerQuery(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port)
+{
+    const NbName& name = packet.questions.front().name;
+    NbnsPacket answer;
+    answer.transactionId = packet.transactionId;
+    if (const LocalName* entry = FindName(name.bytes, true)) {
+        answer.flags = kPositiveQuery;
+        const NbAddressEntry owner{static_cast<std::uint16_t>((entry->group ? kNbGroup : 0) | kNbNodeB),
+                                   context_.Address()};
+        answer.answers.push_back(NbnsRecord{name, kTypeNb, kClassIn, kNameTtl, EncodeNbRdata({&owner, 1})});
+    } else if ((packet.flags & kNbnsBroadcast) == 0) {
+        answer.flags = kPositiveQuery | kRcodeNameError;
+        answer.answers.push_back(NbnsRecord{name, kTypeNull, kClassIn, 0, {}});
+    } else {
+        return;  // a broadcast query for a name we do not hold gets no answer
+    }
+    SendName(answer, from, port);
+}
+
+void NbNameService::AnswerNodeStatus(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port)
+{
+    const NbName& name = packet.questions.front().name;
+    if (name.bytes[0] != '*' && FindName(name.bytes, true) == nullptr)
+        return;
+    NbnsPacket answer;
+    answer.transactionId = packet.transactionId;
+    answer.flags = kNodeStatusResponse;
+    answer.answers.push_back(NbnsRecord{name, kTypeNbstat, kClassIn, 0, EncodeNodeStatus(LocalStatus())});
+    SendName(answer, from, port);
+}
+
+void NbNameService::DefendName(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port)
+{
+    const NbName& name = packet.questions.front().name;
+    const LocalName* entry = FindName(name.bytes, true);
+    if (entry == nullptr || packet.additionals.empty())
+        return;
+    const auto owners = DecodeNbRdata(packet.additionals.front().rdata);
+    const bool groupRequest = !owners.empty() && (owners.front().flags & kNbGroup) != 0;
+    if (groupRequest && entry->group)
+        return;  // group members do not contest each other
+    NbnsPacket defence;
+    defence.transactionId = packet.transactionId;
+    defence.flags = kDefence;
+    defence.answers.push_back(NbnsRecord{name, kTypeNb, kClassIn, 0, packet.additionals.front().rdata});
+    SendName(defence, from, port);
+}
+
+void NbNameService::HandleNameResponse(const NbnsPacket& packet)
+{
+    if (packet.Opcode() == NbnsOpcode::Registration || packet.Opcode() == NbnsOpcode::Wack)
+        return HandleRegistrationResponse(packet);
+    const auto it = queries_.find(packet.transactionId);
+    if (it == queries_.end())
+        return;
+    if (it->second.target == 0 && packet.Rcode() != 0)
+        return;  // in a broadcast query only positive answers count
+    loop_.CancelTimer(it->second.timer);
+    const ResponseHandler handler = std::move(it->second.onResponse);
+    queries_.erase(it);
+    handler(packet);
+}
+
+void NbNameService::HandleRegistrationResponse(const NbnsPacket& packet)
+{
+    for (LocalName& entry : names_) {
+        if (entry.state != NameState::Registering || entry.transactionId != packet.transactionId)
+            continue;
+        if (packet.Opcode() == NbnsOpcode::Wack) {
+            loop_.CancelTimer(entry.timer);
+            entry.triesLeft = 1;
+            entry.timer = loop_.After(kWaitAfterWack, [this, num = entry.num] { RegistrationTimedOut(num); });
+            return;
+        }
+        if (packet.Rcode() != 0) {
+            context_.Complete(entry.addSerial, NRC_DUPNAME);
+            return RemoveName(entry.num, false);
+        }
+        if (entry.viaWins) {
+            loop_.CancelTimer(entry.timer);
+            Registered(entry);
+        }
+        return;
+    }
+    // A conflict demand marks a name of ours as taken elsewhere.
+    if (packet.Rcode() == kRcodeConflict && !packet.answers.empty()) {
+        if (LocalName* entry = FindName(packet.answers.front().name.bytes, true)) {
+            entry->state = NameState::Conflict;
+            users_.NameInConflict(entry->num);
+        }
+    }
+}
+
+}  // namespace pl::nb
