@@ -8,6 +8,8 @@
 //
 // User-interface thread only.
 
+#include <xcb/xcb_keysyms.h>
+
 #include <QAbstractNativeEventFilter>
 
 #include <cstdint>
@@ -16,9 +18,6 @@
 #include <optional>
 
 #include "platform/hotkeys/pl_hot_key_value.h"
-
-struct xcb_connection_t;
-struct _XCBKeySymbols;
 
 class PlHotKeyDispatcher : public QAbstractNativeEventFilter {
 public:
@@ -56,7 +55,7 @@ private:
 
     xcb_connection_t* connection_ = nullptr;
     std::uint32_t root_ = 0;
-    _XCBKeySymbols* symbols_ = nullptr;  // xcb_key_symbols_t
+    xcb_key_symbols_t* symbols_ = nullptr;
     std::map<int, Entry> entries_;
     bool active_ = false;
 };

@@ -155,7 +155,7 @@ void NbNameService::AppendName(const NetbiosNameBytes& name, std::uint8_t num, b
     entry.transactionId = NextTransactionId();
     entry.triesLeft = kTries;
     entry.viaWins = context_.Settings().winsServer.has_value();
-    names_.push_back(std::move(entry));
+    names_.push_back(entry);
 }
 
 NbnsPacket NbNameService::MakeNamePacket(std::uint16_t flags, const NetbiosNameBytes& name, bool group,

@@ -29,7 +29,7 @@ class CMainForm : public QWidget, public PlMessengerFront, public PlOptionHooks 
 
 public:
     // Window kinds in the list of open windows.
-    static inline const QString kAboutKey = QStringLiteral("PlFormAboutBox");
+    static constexpr const char* kAboutKey = "PlFormAboutBox";
 
     // Tray blinking ends this many ticks after the user turned to the messages.
     static constexpr int kBlinkTicksAfterSeen = 14;
