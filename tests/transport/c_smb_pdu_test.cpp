@@ -117,6 +117,32 @@ TEST_F(SmbPduTest, EncodeLeavesTheTextFieldsInAnsi)
     EXPECT_EQ(text.Text, "Grüß");
 }
 
+TEST_F(SmbPduTest, TextBytesTravelAsTheyAreAndDecodingKeepsThem)
+{
+    CSmbPdu_sendtxt text;
+    text.SetTextBytes("\xD0\x9F\xD1");  // a block cut inside a UTF-8 character
+    const std::string wire = Wire(text);
+    EXPECT_EQ(wire.substr(wire.size() - 6), std::string("\x01\x03\x00\xD0\x9F\xD1", 6));
+    CPduBuffer buffer;
+    Load(buffer, wire);
+    CSmbPdu_sendtxt decoded;
+    decoded.Decode(buffer);
+    EXPECT_EQ(decoded.TextBytes(), "\xD0\x9F\xD1");
+
+    // Text the OEM code page cannot hold goes as raw UTF-8 and comes back.
+    CSmbPdu_sends sends;
+    sends.Originator = "A";
+    sends.Destination = "B";
+    sends.Text = "Привет";
+    sends.Encode(buffer);
+    CSmbPdu_sends decodedSends;
+    decodedSends.Decode(buffer);
+    EXPECT_EQ(decodedSends.TextBytes(), "Привет");
+    EXPECT_EQ(decodedSends.Text, "Привет");
+    decodedSends.Reset();
+    EXPECT_TRUE(decodedSends.TextBytes().empty());
+}
+
 TEST_F(SmbPduTest, EveryCommandRoundTrips)
 {
     CSmbPdu_sends sends;

@@ -1,6 +1,7 @@
 #include "transport/messaging/pl_smb_messaging_client.h"
 
 #include "platform/text/pl_case.h"
+#include "platform/text/pl_message_text.h"
 #include "platform/text/pl_utf8.h"
 #include "transport/core/pl_network_err.h"
 #include "transport/pdu/c_pdu_buffer.h"
@@ -146,19 +147,23 @@ std::optional<CMsg> PlSmbMessagingClient::ServeSession(CConnection& connection)
     return std::nullopt;
 }
 
+// The blocks' bytes are joined and decoded once: a sender of raw UTF-8 cuts
+// its blocks wherever the byte count falls, inside characters too.
 void PlSmbMessagingClient::ReceiveBlocks(CConnection& connection, CMsg& msg)
 {
+    std::string bytes;
     CSmbPdu_sendtxt block;
     connection.Receive(block);
     while (block.Command == kSendText) {
-        if (msg.text.size() + block.Text.size() <= kMaxReceivedBytes)
-            msg.text += block.Text;
+        if (bytes.size() + block.TextBytes().size() <= kMaxReceivedBytes)
+            bytes += block.TextBytes();
         CSmbPdu_sendtxt reply;
         connection.Send(reply);
         connection.Receive(block);
     }
     CSmbPdu_sendend end;
     connection.Send(end);
+    msg.text = pl::DecodeMessageText(bytes);
 }
 
 // ---- sending ----
@@ -168,6 +173,7 @@ void PlSmbMessagingClient::Send(CMsg msg)
     if (msg.kind != kPersonalMessage)
         return;
     msg.text = std::string(pl::utf8::PrefixChars(msg.text, kMaxTextChars));
+    const std::vector<std::string> blocks = pl::SplitMessageText(msg.text, kBlockBytes);
 
     bool notFound = false;
     bool transmission = false;
@@ -176,7 +182,7 @@ void PlSmbMessagingClient::Send(CMsg msg)
         if (name->Identity() != computerName_)
             continue;
         try {
-            if (Deliver(*name, msg))
+            if (Deliver(*name, msg, blocks))
                 return;
         } catch (const PlAddrNotFoundErr&) {
             notFound = true;
@@ -192,18 +198,18 @@ void PlSmbMessagingClient::Send(CMsg msg)
     throw PlUnknownNetworkErr();
 }
 
-bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg)
+bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg, const std::vector<std::string>& blocks)
 {
-    const bool single = pl::utf8::CharCount(msg.text) <= kBlockChars;
+    const bool single = blocks.size() <= 1;  // at most 128 bytes
     CConnection* connection = nullptr;
     name.Connect(msg.address, connection);
     if (connection == nullptr)
         return false;
     try {
         if (single)
-            SendSingleBlock(*connection, msg);
+            SendSingleBlock(*connection, msg, blocks);
         else
-            SendMultiBlock(*connection, msg);
+            SendMultiBlock(*connection, msg, blocks);
         connection->Close();
         return true;
     } catch (const PlDataTransmissionErr&) {
@@ -218,7 +224,7 @@ bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg)
     if (connection == nullptr)
         return false;
     try {
-        SendMultiBlock(*connection, msg);
+        SendMultiBlock(*connection, msg, blocks);
     } catch (const PlDataTransmissionErr&) {
         connection->Close();
         throw;
@@ -227,17 +233,20 @@ bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg)
     return true;
 }
 
-void PlSmbMessagingClient::SendSingleBlock(CConnection& connection, const CMsg& msg)
+void PlSmbMessagingClient::SendSingleBlock(CConnection& connection, const CMsg& msg,
+                                           const std::vector<std::string>& blocks)
 {
     CSmbPdu_sends sends;
     sends.Originator = msg.from;
     sends.Destination = msg.to;
     sends.Text = msg.text;
+    sends.SetTextBytes(blocks.empty() ? std::string() : blocks.front());
     connection.Send(sends);
     connection.Receive(sends);
 }
 
-void PlSmbMessagingClient::SendMultiBlock(CConnection& connection, const CMsg& msg)
+void PlSmbMessagingClient::SendMultiBlock(CConnection& connection, const CMsg& msg,
+                                          const std::vector<std::string>& blocks)
 {
     CSmbPdu_sendstrt start;
     start.Originator = msg.from;
@@ -246,15 +255,12 @@ void PlSmbMessagingClient::SendMultiBlock(CConnection& connection, const CMsg& m
     connection.Receive(start);
     const std::uint16_t groupId = start.GroupId();  // 0 when the reply carries no words
 
-    std::string_view rest = msg.text;
-    while (!rest.empty()) {
-        const std::string_view chunk = pl::utf8::PrefixChars(rest, kBlockChars);
+    for (const std::string& block : blocks) {
         CSmbPdu_sendtxt text;
         text.SetGroupId(groupId);
-        text.Text = std::string(chunk);
+        text.SetTextBytes(block);
         connection.Send(text);
         connection.Receive(text);
-        rest.remove_prefix(chunk.size());
     }
     CSmbPdu_sendend end;
     end.SetGroupId(groupId);

@@ -25,7 +25,8 @@
 class PlSmbMessagingClient : public PlMessagingClient {
 public:
     static constexpr std::size_t kMaxTextChars = 1600;
-    static constexpr std::size_t kBlockChars = 128;
+    // Text blocks are cut by bytes (OEM or raw UTF-8), never inside a character.
+    static constexpr std::size_t kBlockBytes = 128;
     // Received text beyond this many bytes is acknowledged but dropped, so that
     // a peer cannot make the receiver's memory grow without bound.
     static constexpr std::size_t kMaxReceivedBytes = 16 * 1024;
@@ -66,9 +67,10 @@ private:
     void ReceiveBlocks(CConnection& connection, CMsg& msg);
 
     // Delivers through one name; false when no connection could be made.
-    bool Deliver(CNetbiosName& name, const CMsg& msg);
-    void SendSingleBlock(CConnection& connection, const CMsg& msg);
-    void SendMultiBlock(CConnection& connection, const CMsg& msg);
+    // `blocks` are the text's bytes, cut for the wire.
+    bool Deliver(CNetbiosName& name, const CMsg& msg, const std::vector<std::string>& blocks);
+    void SendSingleBlock(CConnection& connection, const CMsg& msg, const std::vector<std::string>& blocks);
+    void SendMultiBlock(CConnection& connection, const CMsg& msg, const std::vector<std::string>& blocks);
 
     PlNetbiosNetwork& network_;
     const std::string computerName_;
