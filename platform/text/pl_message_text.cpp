@@ -70,8 +70,7 @@ std::string EncodeMessageText(std::string_view text)
     return EncodeMessageText(text, OemCodePage());
 }
 
-std::vector<std::string> SplitMessageText(std::string_view text, std::size_t maxBlockBytes,
-                                          const std::string& codepage)
+std::vector<std::string> SplitMessageText(std::string_view text, std::size_t maxBlockBytes, const std::string& codepage)
 {
     const WireText wire = Encode(text, codepage);
     const std::size_t limit = std::max(maxBlockBytes, kLongestCharacter);

@@ -21,12 +21,12 @@ struct CodeRange {
 // script uses; C1 controls, unassigned code points and noncharacters are
 // refused as not printable.
 constexpr std::array kNotInOrdinaryText{
-    CodeRange{0x2500, 0x257F},      // Box Drawing
-    CodeRange{0x2580, 0x259F},      // Block Elements
-    CodeRange{0x2800, 0x28FF},      // Braille Patterns
-    CodeRange{0xE000, 0xF8FF},      // Private Use Area
-    CodeRange{0xFFF0, 0xFFFF},      // Specials
-    CodeRange{0xF0000, 0x10FFFF},   // Supplementary Private Use Areas A and B
+    CodeRange{0x2500, 0x257F},     // Box Drawing
+    CodeRange{0x2580, 0x259F},     // Block Elements
+    CodeRange{0x2800, 0x28FF},     // Braille Patterns
+    CodeRange{0xE000, 0xF8FF},     // Private Use Area
+    CodeRange{0xFFF0, 0xFFFF},     // Specials
+    CodeRange{0xF0000, 0x10FFFF},  // Supplementary Private Use Areas A and B
 };
 
 enum class Script {
@@ -56,24 +56,42 @@ struct ScriptRange {
 // every other character counts as Other.
 constexpr std::array kScripts{
     ScriptRange{0x0000, 0x02AF, Script::Latin},  // Basic Latin .. IPA Extensions
-    ScriptRange{0x0370, 0x03FF, Script::Greek},          ScriptRange{0x0400, 0x052F, Script::Cyrillic},
-    ScriptRange{0x0530, 0x058F, Script::Armenian},       ScriptRange{0x0590, 0x05FF, Script::Hebrew},
-    ScriptRange{0x0600, 0x06FF, Script::Arabic},         ScriptRange{0x0750, 0x077F, Script::Arabic},
-    ScriptRange{0x08A0, 0x08FF, Script::Arabic},         ScriptRange{0x0E00, 0x0E7F, Script::Thai},
-    ScriptRange{0x1100, 0x11FF, Script::Hangul},         ScriptRange{0x1C80, 0x1C8F, Script::Cyrillic},
-    ScriptRange{0x1E00, 0x1EFF, Script::Latin},          ScriptRange{0x1F00, 0x1FFF, Script::Greek},
-    ScriptRange{0x2C60, 0x2C7F, Script::Latin},          ScriptRange{0x2DE0, 0x2DFF, Script::Cyrillic},
-    ScriptRange{0x2E80, 0x303F, Script::Han},            ScriptRange{0x3040, 0x30FF, Script::Kana},
-    ScriptRange{0x3100, 0x312F, Script::Bopomofo},       ScriptRange{0x3130, 0x318F, Script::Hangul},
-    ScriptRange{0x3190, 0x319F, Script::Han},            ScriptRange{0x31A0, 0x31BF, Script::Bopomofo},
-    ScriptRange{0x31C0, 0x31EF, Script::Han},            ScriptRange{0x31F0, 0x31FF, Script::Kana},
-    ScriptRange{0x3200, 0x9FFF, Script::Han},            ScriptRange{0xA640, 0xA69F, Script::Cyrillic},
-    ScriptRange{0xA720, 0xA7FF, Script::Latin},          ScriptRange{0xA960, 0xA97F, Script::Hangul},
-    ScriptRange{0xAB30, 0xAB6F, Script::Latin},          ScriptRange{0xAC00, 0xD7FF, Script::Hangul},
-    ScriptRange{0xF900, 0xFAFF, Script::Han},            ScriptRange{0xFB1D, 0xFB4F, Script::Hebrew},
-    ScriptRange{0xFB50, 0xFDFF, Script::Arabic},         ScriptRange{0xFE70, 0xFEFF, Script::Arabic},
-    ScriptRange{0xFF00, 0xFF60, Script::FullwidthLatin}, ScriptRange{0xFF61, 0xFF9F, Script::HalfwidthKana},
-    ScriptRange{0xFFA0, 0xFFDC, Script::Hangul},         ScriptRange{0x20000, 0x3FFFF, Script::Han},
+    ScriptRange{0x0370, 0x03FF, Script::Greek},
+    ScriptRange{0x0400, 0x052F, Script::Cyrillic},
+    ScriptRange{0x0530, 0x058F, Script::Armenian},
+    ScriptRange{0x0590, 0x05FF, Script::Hebrew},
+    ScriptRange{0x0600, 0x06FF, Script::Arabic},
+    ScriptRange{0x0750, 0x077F, Script::Arabic},
+    ScriptRange{0x08A0, 0x08FF, Script::Arabic},
+    ScriptRange{0x0E00, 0x0E7F, Script::Thai},
+    ScriptRange{0x1100, 0x11FF, Script::Hangul},
+    ScriptRange{0x1C80, 0x1C8F, Script::Cyrillic},
+    ScriptRange{0x1E00, 0x1EFF, Script::Latin},
+    ScriptRange{0x1F00, 0x1FFF, Script::Greek},
+    ScriptRange{0x2C60, 0x2C7F, Script::Latin},
+    ScriptRange{0x2DE0, 0x2DFF, Script::Cyrillic},
+    ScriptRange{0x2E80, 0x303F, Script::Han},
+    ScriptRange{0x3040, 0x30FF, Script::Kana},
+    ScriptRange{0x3100, 0x312F, Script::Bopomofo},
+    ScriptRange{0x3130, 0x318F, Script::Hangul},
+    ScriptRange{0x3190, 0x319F, Script::Han},
+    ScriptRange{0x31A0, 0x31BF, Script::Bopomofo},
+    ScriptRange{0x31C0, 0x31EF, Script::Han},
+    ScriptRange{0x31F0, 0x31FF, Script::Kana},
+    ScriptRange{0x3200, 0x9FFF, Script::Han},
+    ScriptRange{0xA640, 0xA69F, Script::Cyrillic},
+    ScriptRange{0xA720, 0xA7FF, Script::Latin},
+    ScriptRange{0xA960, 0xA97F, Script::Hangul},
+    ScriptRange{0xAB30, 0xAB6F, Script::Latin},
+    ScriptRange{0xAC00, 0xD7FF, Script::Hangul},
+    ScriptRange{0xF900, 0xFAFF, Script::Han},
+    ScriptRange{0xFB1D, 0xFB4F, Script::Hebrew},
+    ScriptRange{0xFB50, 0xFDFF, Script::Arabic},
+    ScriptRange{0xFE70, 0xFEFF, Script::Arabic},
+    ScriptRange{0xFF00, 0xFF60, Script::FullwidthLatin},
+    ScriptRange{0xFF61, 0xFF9F, Script::HalfwidthKana},
+    ScriptRange{0xFFA0, 0xFFDC, Script::Hangul},
+    ScriptRange{0x20000, 0x3FFFF, Script::Han},
 };
 
 Script ScriptOf(char32_t code)

@@ -2,8 +2,8 @@
 // valid UTF-8, raw UTF-8 from senders whose code page could not hold the text,
 // and the cutting of what is sent into blocks.
 
-#include "platform/text/pl_codepage.h"
 #include "platform/text/pl_message_text.h"
+#include "platform/text/pl_codepage.h"
 #include "platform/text/pl_text_plausibility.h"
 #include "platform/text/pl_utf8.h"
 
@@ -93,8 +93,9 @@ TEST(MessageTextDecoding, EmptyMessagesSignaturesAndGarbage)
 // blocks of 127 bytes, split wherever the count falls. Joined, then decoded once.
 TEST(MessageTextDecoding, Utf8SplitAtEveryByteOffsetIsWholeOnceJoined)
 {
-    for (const std::string& text : {Repeat("Съешь же ещё этих мягких булок. ", 5), Repeat("Ξεσκεπάζω την ψυχοφθόρα. ", 5),
-                                   Repeat("いろはにほへと、ちりぬるを。", 5), Repeat("نص عربي قصير. ", 8)}) {
+    for (const std::string& text :
+         {Repeat("Съешь же ещё этих мягких булок. ", 5), Repeat("Ξεσκεπάζω την ψυχοφθόρα. ", 5),
+          Repeat("いろはにほへと、ちりぬるを。", 5), Repeat("نص عربي قصير. ", 8)}) {
         for (std::size_t offset = 0; offset < 127; ++offset) {
             const std::string sent = std::string(offset, 'x') + text;
             std::string joined;
@@ -116,14 +117,26 @@ TEST(MessageTextEncoding, TheOemCodePageWhenItHoldsEveryCharacterElseRawUtf8)
     EXPECT_EQ(EncodeMessageText("plain", "NO-SUCH-CODEPAGE"), "plain");
     // A CJK character whose UTF-8 bytes are "чем" in CP866 goes with the signature.
     EXPECT_EQ(EncodeMessageText("祬", "CP866"), "\xEF\xBB\xBF\xE7\xA5\xAC");
-    EXPECT_EQ(EncodeMessageText("a\xFF", "CP850"), "\xEF\xBB\xBF"
-                                                   "a\xEF\xBF\xBD");  // ill-formed input becomes U+FFFD
+    EXPECT_EQ(EncodeMessageText("a\xFF", "CP850"),
+              "\xEF\xBB\xBF"
+              "a\xEF\xBF\xBD");  // ill-formed input becomes U+FFFD
 }
 
 TEST(MessageTextEncoding, EveryTextComesBackAsItWasSent)
 {
-    const std::vector<std::string> texts{"",      "\\~¥",   "чем",    "祬",    "😀",           "Ελλάδα", "да",
-                                         "ﾃｽﾄ", "╨Я", "Íñigo", "日本語", std::string("\0", 1), "\xEF\xBB\xBFx"};
+    const std::vector<std::string> texts{"",
+                                         "\\~¥",
+                                         "чем",
+                                         "祬",
+                                         "😀",
+                                         "Ελλάδα",
+                                         "да",
+                                         "ﾃｽﾄ",
+                                         "╨Я",
+                                         "Íñigo",
+                                         "日本語",
+                                         std::string("\0", 1),
+                                         "\xEF\xBB\xBFx"};
     for (const char* codepage : {"CP437", "CP850", "CP852", "CP866", "CP737", "CP932", "CP936", "CP949", "CP950"})
         for (const std::string& text : texts)
             EXPECT_EQ(DecodeMessageText(EncodeMessageText(text, codepage), codepage), text) << codepage << " " << text;
@@ -140,8 +153,8 @@ TEST(MessageTextEncoding, BlocksAreCutByBytesNeverInsideACharacter)
         {Repeat("中文", 800), "CP936"},
         {Repeat("한국어", 533), "CP949"},
         {Repeat("繁體", 800), "CP950"},
-        {Repeat("日本", 800), "CP850"},                  // raw UTF-8, three bytes each
-        {"x" + Repeat("😀", 400), "CP850"},              // four bytes each, off by one
+        {Repeat("日本", 800), "CP850"},     // raw UTF-8, three bytes each
+        {"x" + Repeat("😀", 400), "CP850"},  // four bytes each, off by one
         {Repeat("Привет", 266), "CP866"},
     };
     for (const Case& c : cases) {
@@ -178,7 +191,8 @@ TEST(TextPlausibility, OemReadingRefusesSymbolsCaseAndScriptBreaks)
     for (const std::string ordinary : {"так", "Ýmir", "McDonald", "Σωκράτης", "日本語のテキスト", "ｶﾀｶﾅ", "ＣＤを"})
         EXPECT_TRUE(pl::IsPlausibleOemReading(ordinary)) << ordinary;
     // "Íñigo": two adjacent Latin letters outside ASCII; its UTF-8 reading settles it.
-    for (const std::string odd : {"╨Я╤А", "тАФ", "ÐéÐï", "ÐÅ", "ðƒ", "µùÑ", "Σü", "Gr眉脽e", "ﾑひｰ", "む름", "½", "Íñigo"})
+    for (const std::string odd :
+         {"╨Я╤А", "тАФ", "ÐéÐï", "ÐÅ", "ðƒ", "µùÑ", "Σü", "Gr眉脽e", "ﾑひｰ", "む름", "½", "Íñigo"})
         EXPECT_FALSE(pl::IsPlausibleOemReading(odd)) << odd;
 }
 

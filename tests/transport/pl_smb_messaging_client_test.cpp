@@ -100,6 +100,18 @@ TEST_F(SmbClientTest, RegistersComputerAndUserNamesUpperCasedOnEveryAdapter)
     EXPECT_EQ(lan.NamesOf(station.Host(), 1), (std::vector<std::string>{"ALICE<3>", "HOSTA<3>"}));
 }
 
+TEST_F(SmbClientTest, LongNamesAreCutAlikeForRegistrationAndOriginator)
+{
+    FakeStation a(lan, {0}, "build-server-eu-west-7", "alexandra.konstantinopoulou");
+    FakeStation b(lan, {0}, "HOSTB", "BOB");
+    ASSERT_TRUE(a.WaitReady() && b.WaitReady());
+    EXPECT_EQ(a.Client().ComputerName(), "BUILD-SERVER-EU");
+    EXPECT_EQ(lan.NamesOf(a.Host(), 0), (std::vector<std::string>{"ALEXANDRA.KONST<3>", "BUILD-SERVER-EU<3>"}));
+    a.Client().Send(CMsg{kPersonalMessage, "HOSTB", "ALEXANDRA.KONSTANTINOPOULOU", "HOSTB", "hi"});
+    ASSERT_TRUE(WaitUntil([&] { return b.inbox.Count() == 1; }));
+    EXPECT_EQ(b.inbox.messages[0].from, "ALEXANDRA.KONST");
+}
+
 TEST_F(SmbClientTest, NamesFollowTheAdapterList)
 {
     FakeStation station(lan, {0}, "HOSTA", "ALICE");

@@ -1,6 +1,7 @@
 #include "transport/messaging/pl_mslot_messaging_client.h"
 
 #include "platform/text/pl_case.h"
+#include "platform/text/pl_netbios_name.h"
 #include "platform/text/pl_utf8.h"
 #include "transport/core/pl_network_err.h"
 #include "transport/mailslot/c_mailslot_pdu.h"
@@ -11,8 +12,8 @@
 PlMslotMessagingClient::PlMslotMessagingClient(PlMailslotApi& api, const std::string& computerName,
                                                const std::string& userName, int openRetryMs)
     : api_(api),
-      computerName_(pl::UpperCase(computerName)),
-      userName_(pl::UpperCase(userName)),
+      computerName_(pl::FitNetbiosName(pl::UpperCase(computerName))),
+      userName_(pl::FitNetbiosName(pl::UpperCase(userName))),
       openRetryMs_(openRetryMs),
       acceptFunction_(this, &PlMslotMessagingClient::OnDatagram),
       changeListener_(this, &PlMslotMessagingClient::Wake),
@@ -76,7 +77,7 @@ void PlMslotMessagingClient::Send(CMsg msg)
     if (msg.kind != kBroadcastMessage)
         return;
     CMailslotPdu pdu;
-    pdu.Originator = msg.from;
+    pdu.Originator = pl::FitNetbiosName(msg.from);  // a NetBIOS name, as for personal messages
     pdu.Destination = msg.to;
     pdu.Text = FitText(msg.text, pdu);
     std::lock_guard lock(mailslotsMutex_);

@@ -26,7 +26,9 @@ public:
     static constexpr std::size_t kMaxTextChars = 128;
     static constexpr const char* kMailslotName = "MESSNGR";
 
-    // The names are upper-cased here; messages are sent from `computerName`.
+    // The names are upper-cased here and cut to the 15 OEM bytes of a NetBIOS
+    // name, as is the originator of every message sent; messages are sent
+    // from `computerName`.
     PlMslotMessagingClient(PlMailslotApi& api, const std::string& computerName, const std::string& userName,
                            int openRetryMs = CPort::kOpenRetryMs);
     ~PlMslotMessagingClient() override;

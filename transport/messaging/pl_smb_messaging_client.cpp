@@ -2,6 +2,7 @@
 
 #include "platform/text/pl_case.h"
 #include "platform/text/pl_message_text.h"
+#include "platform/text/pl_netbios_name.h"
 #include "platform/text/pl_utf8.h"
 #include "transport/core/pl_network_err.h"
 #include "transport/pdu/c_pdu_buffer.h"
@@ -18,6 +19,12 @@ constexpr auto kSendSingle = static_cast<std::uint8_t>(SmbMessengerCommand::Send
 constexpr auto kSendStart = static_cast<std::uint8_t>(SmbMessengerCommand::SendStart);
 constexpr auto kSendText = static_cast<std::uint8_t>(SmbMessengerCommand::SendText);
 
+// A name as it is registered: upper-cased, at most 15 bytes in the OEM code page.
+std::string MessengerName(const std::string& name)
+{
+    return pl::FitNetbiosName(pl::UpperCase(name));
+}
+
 }  // namespace
 
 PlSmbMessagingClient::PlSmbMessagingClient(PlNetbiosNetwork& network, const std::string& computerName,
@@ -28,14 +35,14 @@ PlSmbMessagingClient::PlSmbMessagingClient(PlNetbiosNetwork& network, const std:
 
 PlSmbMessagingClient::PlSmbMessagingClient(PlNetbiosNetwork& network, const std::vector<std::string>& names)
     : network_(network),
-      computerName_(names.empty() ? std::string() : pl::UpperCase(names[0])),
-      userName_(names.size() < 2 ? std::string() : pl::UpperCase(names[1])),
+      computerName_(names.empty() ? std::string() : MessengerName(names[0])),
+      userName_(names.size() < 2 ? std::string() : MessengerName(names[1])),
       acceptFunction_(this, &PlSmbMessagingClient::OnSession),
       changeListener_(this, &PlSmbMessagingClient::Wake),
       thread_(this, &PlSmbMessagingClient::NameKeeper)
 {
     for (const std::string& name : names) {
-        const std::string upper = pl::UpperCase(name);
+        const std::string upper = MessengerName(name);
         if (!upper.empty() && std::find(identities_.begin(), identities_.end(), upper) == identities_.end())
             identities_.push_back(upper);
     }
@@ -173,6 +180,7 @@ void PlSmbMessagingClient::Send(CMsg msg)
     if (msg.kind != kPersonalMessage)
         return;
     msg.text = std::string(pl::utf8::PrefixChars(msg.text, kMaxTextChars));
+    msg.from = pl::FitNetbiosName(msg.from);  // the originator is a NetBIOS name
     const std::vector<std::string> blocks = pl::SplitMessageText(msg.text, kBlockBytes);
 
     bool notFound = false;

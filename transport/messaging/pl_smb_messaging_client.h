@@ -31,7 +31,8 @@ public:
     // a peer cannot make the receiver's memory grow without bound.
     static constexpr std::size_t kMaxReceivedBytes = 16 * 1024;
 
-    // The names are upper-cased here.
+    // The names are upper-cased here and cut to the 15 OEM bytes of a NetBIOS
+    // name; so is the originator of every message sent.
     PlSmbMessagingClient(PlNetbiosNetwork& network, const std::string& computerName, const std::string& userName);
     // Registers the given names instead; the first is the one messages are sent
     // from (the computer's identity). Empty and repeated names are skipped.
