@@ -47,6 +47,36 @@ WireText Utf8Wire(std::string_view signature, std::string_view text)
     return wire;
 }
 
+// Valid UTF-8 whose UTF-8 reading is plausible and whose OEM reading is not.
+bool ReadsAsUtf8(std::string_view bytes, const std::string& codepage)
+{
+    if (!utf8::IsValid(bytes) || !IsPlausibleUtf8Reading(bytes))
+        return false;
+    const std::optional<std::string> oem = ExactOemToAnsi(bytes, codepage);
+    return !oem || !IsPlausibleOemReading(*oem);
+}
+
+// How many blocks, from block `first` on, join into complete valid UTF-8 (0
+// when block `first` does not begin so). `ends` are the blocks' end offsets in
+// `joined`.
+std::size_t Utf8RunLength(std::string_view joined, const std::vector<std::size_t>& ends, std::size_t first)
+{
+    std::size_t pos = first == 0 ? 0 : ends[first - 1];
+    std::size_t block = first;
+    std::size_t run = 0;
+    while (pos < joined.size()) {
+        const std::size_t length = utf8::SequenceLength(joined, pos);
+        if (length == 0)
+            break;
+        pos += length;
+        while (block < ends.size() && ends[block] < pos)
+            ++block;
+        if (block < ends.size() && ends[block] == pos)
+            run = block - first + 1;
+    }
+    return run;
+}
+
 // Each form is chosen only when the receiver's rule reads it back as the text.
 WireText Encode(std::string_view input, const std::string& codepage)
 {
@@ -98,15 +128,42 @@ std::string DecodeMessageText(std::string_view bytes, const std::string& codepag
 {
     if (bytes == std::string_view("\0", 1))
         return {};
-    if (utf8::IsValid(bytes)) {
-        if (bytes.starts_with(kSignature))
-            return std::string(bytes.substr(kSignature.size()));
-        if (IsPlausibleUtf8Reading(bytes)) {
-            const std::optional<std::string> oem = ExactOemToAnsi(bytes, codepage);
-            return oem && IsPlausibleOemReading(*oem) ? *oem : std::string(bytes);
-        }
+    if (utf8::IsValid(bytes) && bytes.starts_with(kSignature))
+        return std::string(bytes.substr(kSignature.size()));
+    return ReadsAsUtf8(bytes, codepage) ? std::string(bytes) : OemToAnsi(bytes, codepage);
+}
+
+std::string DecodeMessageBlocks(const std::vector<std::string>& blocks, const std::string& codepage)
+{
+    std::string joined;
+    std::vector<std::size_t> ends;
+    for (const std::string& block : blocks) {
+        joined += block;
+        ends.push_back(joined.size());
     }
-    return OemToAnsi(bytes, codepage);
+    if (blocks.size() <= 1 || utf8::IsValid(joined))
+        return DecodeMessageText(joined, codepage);
+    std::string text;
+    std::string oemRun;  // adjacent OEM blocks are decoded together
+    for (std::size_t first = 0; first < blocks.size();) {
+        const std::size_t start = first == 0 ? 0 : ends[first - 1];
+        const std::size_t run = std::max<std::size_t>(1, Utf8RunLength(joined, ends, first));
+        const std::string_view bytes = std::string_view(joined).substr(start, ends[first + run - 1] - start);
+        if (ReadsAsUtf8(bytes, codepage)) {
+            text += OemToAnsi(oemRun, codepage);
+            oemRun.clear();
+            text += bytes;
+        } else {
+            oemRun += bytes;
+        }
+        first += run;
+    }
+    return text + OemToAnsi(oemRun, codepage);
+}
+
+std::string DecodeMessageBlocks(const std::vector<std::string>& blocks)
+{
+    return DecodeMessageBlocks(blocks, OemCodePage());
 }
 
 std::string DecodeMessageText(std::string_view bytes)

@@ -9,7 +9,8 @@
 // otherwise read the bytes as something else. Receiving: the bytes of all
 // blocks of one message are joined and decoded once: OEM by default, UTF-8
 // when the bytes begin with the signature, or when they are valid UTF-8 whose
-// UTF-8 reading is plausible and whose OEM reading is not.
+// UTF-8 reading is plausible and whose OEM reading is not (runs of blocks are
+// decided apart only when a sender mixed both, see DecodeMessageBlocks).
 //
 // Functions without a code page use the process's OEM code page. Pure and
 // thread-safe.
@@ -38,5 +39,15 @@ std::vector<std::string> SplitMessageText(std::string_view text, std::size_t max
 // text) is empty.
 std::string DecodeMessageText(std::string_view bytes);
 std::string DecodeMessageText(std::string_view bytes, const std::string& codepage);
+
+// The text carried by the text blocks of one message: joined and decoded once,
+// unless the joined bytes are not valid UTF-8 while runs of blocks are. Samba's
+// client converts each 127-byte piece of a text on its own and sends a piece
+// that does not convert raw (a piece that ends inside a character too), so
+// one message may mix OEM blocks with runs of raw UTF-8 blocks; each run of
+// blocks that joins into valid UTF-8 is then decided by the rule above on its
+// own, and the blocks between are OEM.
+std::string DecodeMessageBlocks(const std::vector<std::string>& blocks);
+std::string DecodeMessageBlocks(const std::vector<std::string>& blocks, const std::string& codepage);
 
 }  // namespace pl

@@ -106,6 +106,36 @@ TEST(MessageTextDecoding, Utf8SplitAtEveryByteOffsetIsWholeOnceJoined)
     }
 }
 
+// Samba's client: the UTF-8 text in pieces of 127 bytes, each converted to the
+// code page on its own, or sent raw when it does not convert.
+std::vector<std::string> SambaBlocks(const std::string& text, const char* codepage)
+{
+    std::vector<std::string> blocks;
+    for (std::size_t pos = 0; pos < text.size(); pos += 127) {
+        const std::string piece = text.substr(pos, 127);
+        blocks.push_back(pl::ExactAnsiToOem(piece, codepage).value_or(piece));
+    }
+    return blocks;
+}
+
+TEST(MessageTextDecoding, BlocksSambasClientConvertedPieceByPieceAreEachReadRight)
+{
+    const std::string russian = Repeat("Съешь же ещё этих мягких французских булок, да выпей чаю. ", 6);
+    const std::string mixed = Repeat("Plain Latin text that CP850 holds well enough. ", 4) + "Привет! " +
+                              Repeat("And Latin again, long enough for a piece. ", 4);
+    for (std::size_t offset = 0; offset < 127; ++offset) {
+        const std::string text = std::string(offset, 'x') + russian;
+        const std::vector<std::string> blocks = SambaBlocks(text, "CP866");
+        ASSERT_EQ(pl::DecodeMessageBlocks(blocks, "CP866"), text) << offset;
+        const std::string latin = std::string(offset, 'x') + mixed;
+        ASSERT_EQ(pl::DecodeMessageBlocks(SambaBlocks(latin, "CP850"), "CP850"), latin) << offset;
+    }
+    // One block, or blocks that join into valid UTF-8, are one decision.
+    EXPECT_EQ(pl::DecodeMessageBlocks({pl::AnsiToOem("так", "CP866")}, "CP866"), "так");
+    EXPECT_EQ(pl::DecodeMessageBlocks({"\xD0", "\x9F"}, "CP866"), "П");
+    EXPECT_EQ(pl::DecodeMessageBlocks({}, "CP866"), "");
+}
+
 TEST(MessageTextEncoding, TheOemCodePageWhenItHoldsEveryCharacterElseRawUtf8)
 {
     EXPECT_EQ(EncodeMessageText("Grüße", "CP850"),

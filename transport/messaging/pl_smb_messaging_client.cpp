@@ -154,23 +154,26 @@ std::optional<CMsg> PlSmbMessagingClient::ServeSession(CConnection& connection)
     return std::nullopt;
 }
 
-// The blocks' bytes are joined and decoded once: a sender of raw UTF-8 cuts
-// its blocks wherever the byte count falls, inside characters too.
+// The blocks' bytes are decoded together: a sender of raw UTF-8 cuts its
+// blocks wherever the byte count falls, inside characters too.
 void PlSmbMessagingClient::ReceiveBlocks(CConnection& connection, CMsg& msg)
 {
-    std::string bytes;
+    std::vector<std::string> blocks;
+    std::size_t bytes = 0;
     CSmbPdu_sendtxt block;
     connection.Receive(block);
     while (block.Command == kSendText) {
-        if (bytes.size() + block.TextBytes().size() <= kMaxReceivedBytes)
-            bytes += block.TextBytes();
+        if (!block.TextBytes().empty() && bytes + block.TextBytes().size() <= kMaxReceivedBytes) {
+            bytes += block.TextBytes().size();
+            blocks.push_back(block.TextBytes());
+        }
         CSmbPdu_sendtxt reply;
         connection.Send(reply);
         connection.Receive(block);
     }
     CSmbPdu_sendend end;
     connection.Send(end);
-    msg.text = pl::DecodeMessageText(bytes);
+    msg.text = pl::DecodeMessageBlocks(blocks);
 }
 
 // ---- sending ----
