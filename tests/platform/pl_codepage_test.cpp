@@ -76,18 +76,6 @@ TEST(OemConversion, EveryOemByteDecodesToValidUtf8)
         EXPECT_TRUE(pl::utf8::IsValid(pl::OemToAnsi(all, codepage))) << codepage;
 }
 
-TEST(OemConversion, ExactFormsRefuseWhatHasNoCounterpart)
-{
-    EXPECT_EQ(pl::ExactAnsiToOem("Grüße", "CP850"),
-              "Gr\x81\xE1"
-              "e");
-    EXPECT_FALSE(pl::ExactAnsiToOem("Привет", "CP850"));
-    EXPECT_FALSE(pl::ExactOemToAnsi("\x93", "CP932"));  // a lead byte without its trail
-    EXPECT_EQ(pl::ExactOemToAnsi("\x93\xFA", "CP932"), "日");
-    EXPECT_FALSE(pl::ExactAnsiToOem("é", "NO-SUCH-CODEPAGE"));
-    EXPECT_EQ(pl::utf8::ReplaceIllFormed("a\xFF\xC3"), "a\uFFFD\uFFFD");
-}
-
 TEST(OemConversion, UnknownCodePageFallsBackToAscii)
 {
     EXPECT_EQ(pl::AnsiToOem("abc€", "NO-SUCH-CODEPAGE"), "abc?");

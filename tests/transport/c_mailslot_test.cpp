@@ -3,7 +3,6 @@
 #include "fake_mailslots.h"
 #include "test_wait.h"
 
-#include "platform/text/pl_codepage.h"
 #include "transport/mailslot/c_mailslot.h"
 #include "transport/mailslot/c_mailslot_pdu.h"
 #include "transport/mailslot/pl_mailslot_network.h"
@@ -54,24 +53,6 @@ TEST(CMailslotPdu, EncodesThreeZeroEndedOemFields)
     const auto back = DecodeBytes({buffer.Data(), buffer.Data() + buffer.Length()});
     EXPECT_EQ(back.Originator, "HOSTA");
     EXPECT_EQ(back.Text, "hi");
-}
-
-TEST(CMailslotPdu, TheTextIsOneMessageForTheTextCodec)
-{
-    ASSERT_TRUE(pl::SetOemCodePage("CP866"));
-    EXPECT_EQ(DecodeBytes({'A', 0, 'B', 0, 0xE2, 0xA0, 0xAA, 0}).Text, "так");       // CP866, also valid UTF-8
-    EXPECT_EQ(DecodeBytes({'A', 0, 'B', 0, 0xD0, 0x9F, 0xD1, 0x80, 0}).Text, "Пр");  // raw UTF-8
-    ASSERT_TRUE(pl::SetOemCodePage("CP850"));
-    CMailslotPdu pdu;
-    pdu.Originator = "Ä";
-    pdu.Destination = "*";
-    pdu.Text = "Пр";
-    CPduBuffer buffer;
-    pdu.Encode(buffer);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.Data()), static_cast<std::size_t>(buffer.Length())),
-              std::string("\x8E\0*\0\xD0\x9F\xD1\x80\0", 9));
-    EXPECT_EQ(pdu.EncodedSize(), 9u);
-    pl::SetOemCodePage("");
 }
 
 struct Accepted {

@@ -128,19 +128,8 @@ TEST_F(SmbPduTest, TextBytesTravelAsTheyAreAndDecodingKeepsThem)
     CSmbPdu_sendtxt decoded;
     decoded.Decode(buffer);
     EXPECT_EQ(decoded.TextBytes(), "\xD0\x9F\xD1");
-
-    // Text the OEM code page cannot hold goes as raw UTF-8 and comes back.
-    CSmbPdu_sends sends;
-    sends.Originator = "A";
-    sends.Destination = "B";
-    sends.Text = "Привет";
-    sends.Encode(buffer);
-    CSmbPdu_sends decodedSends;
-    decodedSends.Decode(buffer);
-    EXPECT_EQ(decodedSends.TextBytes(), "Привет");
-    EXPECT_EQ(decodedSends.Text, "Привет");
-    decodedSends.Reset();
-    EXPECT_TRUE(decodedSends.TextBytes().empty());
+    decoded.Reset();
+    EXPECT_TRUE(decoded.TextBytes().empty());
 }
 
 TEST_F(SmbPduTest, EveryCommandRoundTrips)

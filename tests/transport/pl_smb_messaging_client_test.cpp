@@ -56,24 +56,17 @@ std::vector<std::pair<int, int>> Commands(const std::vector<std::string>& sent)
     return commands;
 }
 
-// The byte count of every text block (single-block or sendtxt) a host sent.
-std::vector<std::size_t> BlockSizes(const std::vector<std::string>& sent)
+// The byte count of every sendtxt block a host sent.
+std::vector<std::size_t> TextBlockSizes(const std::vector<std::string>& sent)
 {
     std::vector<std::size_t> sizes;
     for (const std::string& bytes : sent) {
         CPduBuffer buffer;
         buffer.Put(bytes.data(), static_cast<int>(bytes.size()));
-        CSmbPdu header;
-        header.Decode(buffer);
-        if (header.Command == 0xD0) {
-            CSmbPdu_sends sends;
-            sends.Decode(buffer);
-            sizes.push_back(sends.TextBytes().size());
-        } else if (header.Command == 0xD7) {
-            CSmbPdu_sendtxt text;
-            text.Decode(buffer);
+        CSmbPdu_sendtxt text;
+        text.Decode(buffer);
+        if (text.Command == 0xD7)
             sizes.push_back(text.TextBytes().size());
-        }
     }
     return sizes;
 }
@@ -193,10 +186,9 @@ TEST_F(SmbClientTest, BlocksAreCountedInBytesOfWhatTravels)
     a.Client().Send(Personal("HOSTB", Repeat("日本語", 534)));
     ASSERT_TRUE(WaitUntil([&] { return b.inbox.Count() == 1; }));
     EXPECT_EQ(b.inbox.messages[0].text, Repeat("日本語", 533) + "日");
-    std::vector<std::size_t> sizes = BlockSizes(lan.SentBy(a.Host()));
     std::vector<std::size_t> expected(38, 126);
     expected.push_back(1600 * 3 - 38 * 126);
-    EXPECT_EQ(sizes, expected);
+    EXPECT_EQ(TextBlockSizes(lan.SentBy(a.Host())), expected);
 
     // Double-byte CP932: 64 kanji fill one single block, 65 need two blocks.
     pl::SetOemCodePage("CP932");
@@ -204,9 +196,9 @@ TEST_F(SmbClientTest, BlocksAreCountedInBytesOfWhatTravels)
     a.Client().Send(Personal("HOSTB", Repeat("漢", 65)));
     ASSERT_TRUE(WaitUntil([&] { return b.inbox.Count() == 3; }));
     EXPECT_EQ(b.inbox.messages[2].text, Repeat("漢", 65));
-    sizes = BlockSizes(lan.SentBy(a.Host()));
-    EXPECT_EQ(std::vector<std::size_t>(sizes.begin() + 39, sizes.end()), (std::vector<std::size_t>{128, 128, 2}));
-    EXPECT_EQ(Commands(lan.SentBy(a.Host()))[41].first, 0xD0);
+    const std::vector<std::size_t> sizes = TextBlockSizes(lan.SentBy(a.Host()));
+    EXPECT_EQ(std::vector<std::size_t>(sizes.begin() + 39, sizes.end()), (std::vector<std::size_t>{128, 2}));
+    EXPECT_EQ(Commands(lan.SentBy(a.Host()))[41].first, 0xD0);  // the 64 kanji: 128 bytes in one block
     pl::SetOemCodePage("");
 }
 
