@@ -1,9 +1,9 @@
 #include "platform/netbios/netbt_config.h"
 
-#include "platform/text/pl_case.h"
+#include "platform/identity/pl_computer_name.h"
+#include "platform/text/pl_codepage.h"
 
 #include <arpa/inet.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -170,14 +170,7 @@ NetbtConfig LoadNetbtConfig()
 
 std::string EffectiveNetbiosName(const NetbtConfig& config)
 {
-    if (!config.netbiosName.empty())
-        return UpperCase(config.netbiosName);
-    char host[256] = {};
-    if (gethostname(host, sizeof host - 1) != 0 || host[0] == '\0')
-        return "LOCALHOST";
-    std::string name(host);
-    name = name.substr(0, name.find('.'));
-    return UpperCase(name);
+    return LocalComputerName(config.netbiosName, config.oemCodepage.empty() ? OemCodePage() : config.oemCodepage);
 }
 
 }  // namespace pl::nb

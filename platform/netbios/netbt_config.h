@@ -43,7 +43,9 @@ NetbtConfig ParseNetbtConfig(std::string_view text, const std::string& source);
 // Reads the file of PARLINO_NETBT_CONF or the system file; defaults when absent.
 NetbtConfig LoadNetbtConfig();
 
-// The computer name to use: the configured one, else the host name's first label.
+// The computer name to use (LocalComputerName): the configured one, else the
+// host name's first label, upper-cased and cut to 15 bytes in the configured
+// OEM code page.
 std::string EffectiveNetbiosName(const NetbtConfig& config);
 
 // Parses dotted IPv4 text into host order.

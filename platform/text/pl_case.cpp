@@ -1,26 +1,18 @@
 #include "platform/text/pl_case.h"
 
+#include "platform/text/pl_unicode_locale.h"
 #include "platform/text/pl_utf8.h"
 
-#include <locale.h>
 #include <wctype.h>
 
 namespace pl {
 namespace {
 
-// The C.UTF-8 locale carries the full Unicode case tables; it is opened once
-// and never freed (it lives as long as the process).
-locale_t CaseLocale()
-{
-    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    return locale;
-}
-
 char32_t ToUpper(char32_t code)
 {
     if (code < 0x80)
         return code >= 'a' && code <= 'z' ? code - ('a' - 'A') : code;
-    const locale_t locale = CaseLocale();
+    const locale_t locale = UnicodeCtypeLocale();
     if (locale == static_cast<locale_t>(nullptr))
         return code;
     return static_cast<char32_t>(towupper_l(static_cast<wint_t>(code), locale));

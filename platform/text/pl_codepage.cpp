@@ -121,6 +121,24 @@ std::string AsciiOnly(std::string_view text)
     return out;
 }
 
+bool IsAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::optional<std::string> ExactConversion(std::string_view input, const std::string& to, const std::string& from)
+{
+    Converter* converter = CachedConverter(to, from);
+    if (converter == nullptr)
+        return IsAscii(input) ? std::optional<std::string>(input) : std::nullopt;
+    bool failed = false;
+    std::string out = converter->Run(input, [&failed](std::string&, std::string_view, std::size_t) {
+        failed = true;
+        return std::size_t{1};
+    });
+    return failed ? std::nullopt : std::optional<std::string>(std::move(out));
+}
+
 }  // namespace
 
 std::string OemCodePageForLocale(std::string_view locale)
@@ -183,6 +201,16 @@ std::string OemToAnsi(std::string_view oem, const std::string& codepage)
         out += '?';
         return std::size_t{1};
     });
+}
+
+std::optional<std::string> ExactAnsiToOem(std::string_view text, const std::string& codepage)
+{
+    return ExactConversion(text, codepage, "UTF-8");
+}
+
+std::optional<std::string> ExactOemToAnsi(std::string_view oem, const std::string& codepage)
+{
+    return ExactConversion(oem, "UTF-8", codepage);
 }
 
 std::string AnsiToOem(std::string_view text)

@@ -7,6 +7,7 @@
 // All functions are thread-safe. A character that the target code page cannot
 // hold becomes '?'; conversion never fails and never cuts a character in two.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,5 +33,11 @@ std::string OemToAnsi(std::string_view oem);
 // The same with an explicit code page (an iconv name).
 std::string AnsiToOem(std::string_view text, const std::string& codepage);
 std::string OemToAnsi(std::string_view oem, const std::string& codepage);
+
+// Strict forms: nothing when a character (or an OEM byte sequence) has no
+// counterpart in the other code page, instead of a '?' in its place. With a
+// code page iconv does not know, only ASCII converts.
+std::optional<std::string> ExactAnsiToOem(std::string_view text, const std::string& codepage);
+std::optional<std::string> ExactOemToAnsi(std::string_view oem, const std::string& codepage);
 
 }  // namespace pl

@@ -7,23 +7,34 @@
 
 namespace pl {
 
+std::string FitNetbiosName(std::string_view ansiName, const std::string& codepage)
+{
+    std::size_t used = 0;
+    std::size_t pos = 0;
+    // Measured one character at a time so that a double-byte character of an
+    // East Asian code page is never split at byte 15.
+    while (pos < ansiName.size()) {
+        const std::size_t length = std::max<std::size_t>(1, utf8::SequenceLength(ansiName, pos));
+        const std::size_t bytes = AnsiToOem(ansiName.substr(pos, length), codepage).size();
+        if (used + bytes > kNetbiosNameLength - 1)
+            break;
+        used += bytes;
+        pos += length;
+    }
+    return std::string(ansiName.substr(0, pos));
+}
+
+std::string FitNetbiosName(std::string_view ansiName)
+{
+    return FitNetbiosName(ansiName, OemCodePage());
+}
+
 NetbiosNameBytes MakeNetbiosName(std::string_view ansiName, std::uint8_t suffix, const std::string& codepage)
 {
     NetbiosNameBytes form;
     form.fill(' ');
-    std::size_t used = 0;
-    // Converted one character at a time so that a double-byte character of an
-    // East Asian code page is never split at byte 15.
-    for (std::size_t pos = 0; pos < ansiName.size();) {
-        std::size_t length = utf8::SequenceLength(ansiName, pos);
-        length = length == 0 ? 1 : length;
-        const std::string oem = AnsiToOem(ansiName.substr(pos, length), codepage);
-        if (used + oem.size() > kNetbiosNameLength - 1)
-            break;
-        std::copy(oem.begin(), oem.end(), form.begin() + static_cast<std::ptrdiff_t>(used));
-        used += oem.size();
-        pos += length;
-    }
+    const std::string oem = AnsiToOem(FitNetbiosName(ansiName, codepage), codepage);
+    std::copy(oem.begin(), oem.end(), form.begin());
     form[kNetbiosNameLength - 1] = suffix;
     return form;
 }

@@ -14,6 +14,11 @@ namespace pl {
 inline constexpr std::size_t kNetbiosNameLength = 16;
 using NetbiosNameBytes = std::array<std::uint8_t, kNetbiosNameLength>;
 
+// The longest prefix of `ansiName`, in whole characters, whose OEM form fits
+// the 15 name bytes: the name as it is registered and called.
+std::string FitNetbiosName(std::string_view ansiName);
+std::string FitNetbiosName(std::string_view ansiName, const std::string& codepage);
+
 NetbiosNameBytes MakeNetbiosName(std::string_view ansiName, std::uint8_t suffix);
 NetbiosNameBytes MakeNetbiosName(std::string_view ansiName, std::uint8_t suffix, const std::string& codepage);
 

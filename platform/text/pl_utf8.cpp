@@ -66,6 +66,19 @@ bool IsNonAsciiUtf8(std::string_view text)
     return nonAscii && IsValid(text);
 }
 
+std::string ReplaceIllFormed(std::string_view text)
+{
+    if (IsValid(text))
+        return std::string(text);
+    std::string out;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t length = 0;
+        Append(out, Decode(text, pos, length));
+        pos += length;
+    }
+    return out;
+}
+
 std::string_view PrefixBytes(std::string_view text, std::size_t maxBytes)
 {
     std::size_t end = 0;

@@ -18,6 +18,9 @@ bool IsValid(std::string_view text);
 // True when `text` is valid UTF-8 and holds at least one non-ASCII character.
 bool IsNonAsciiUtf8(std::string_view text);
 
+// `text` with every ill-formed byte replaced by U+FFFD, so that it is valid.
+std::string ReplaceIllFormed(std::string_view text);
+
 // The longest prefix of at most `maxBytes` bytes that does not end inside a
 // character.
 std::string_view PrefixBytes(std::string_view text, std::size_t maxBytes);

@@ -1,4 +1,5 @@
 #include "platform/text/pl_netbios_name.h"
+#include "platform/identity/pl_computer_name.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,19 @@ TEST(NetbiosNameForm, NeverSplitsADoubleByteCharacter)
     const auto form = pl::MakeNetbiosName("日本語日本語日本", 0x03, "CP932");
     EXPECT_EQ(form[14], ' ');
     EXPECT_EQ(form[15], 0x03);
+}
+
+TEST(NetbiosNameForm, TheFittedNameIsWhatTheFormHolds)
+{
+    EXPECT_EQ(pl::FitNetbiosName("workstation-accounting", "CP437"), "workstation-acc");
+    EXPECT_EQ(pl::FitNetbiosName("日本語日本語日本", "CP932"), "日本語日本語日");
+    EXPECT_EQ(pl::FitNetbiosName("ÄÖÜ", "CP850"), "ÄÖÜ");
+    for (const char* name : {"workstation-accounting", "日本語日本語日本", "ИВАНОВ-ПЕТРОВ-СИДОРОВ"})
+        EXPECT_EQ(pl::MakeNetbiosName(pl::FitNetbiosName(name, "CP932"), 0x03, "CP932"),
+                  pl::MakeNetbiosName(name, 0x03, "CP932"));
+    // The computer name: upper case, cut the same way.
+    EXPECT_EQ(pl::LocalComputerName("build-server-eu-west-7", "CP850"), "BUILD-SERVER-EU");
+    EXPECT_LE(pl::LocalComputerName("", "CP850").size(), 15u);
 }
 
 TEST(NetbiosNameForm, TextDropsThePaddingAndTheSuffix)

@@ -117,6 +117,21 @@ TEST_F(SmbPduTest, EncodeLeavesTheTextFieldsInAnsi)
     EXPECT_EQ(text.Text, "Grüß");
 }
 
+TEST_F(SmbPduTest, TextBytesTravelAsTheyAreAndDecodingKeepsThem)
+{
+    CSmbPdu_sendtxt text;
+    text.SetTextBytes("\xD0\x9F\xD1");  // a block cut inside a UTF-8 character
+    const std::string wire = Wire(text);
+    EXPECT_EQ(wire.substr(wire.size() - 6), std::string("\x01\x03\x00\xD0\x9F\xD1", 6));
+    CPduBuffer buffer;
+    Load(buffer, wire);
+    CSmbPdu_sendtxt decoded;
+    decoded.Decode(buffer);
+    EXPECT_EQ(decoded.TextBytes(), "\xD0\x9F\xD1");
+    decoded.Reset();
+    EXPECT_TRUE(decoded.TextBytes().empty());
+}
+
 TEST_F(SmbPduTest, EveryCommandRoundTrips)
 {
     CSmbPdu_sends sends;

@@ -3,6 +3,7 @@
 #include "fake_mailslots.h"
 #include "messaging_station.h"
 
+#include "platform/text/pl_codepage.h"
 #include "transport/core/pl_network_err.h"
 #include "transport/messaging/pl_client_registry.h"
 #include "transport/messaging/pl_mslot_messaging_client.h"
@@ -44,6 +45,34 @@ TEST_F(BroadcastClientTest, SendsOneDatagramWithTheTextCutTo128Characters)
     msg.kind = kPersonalMessage;
     client_.Send(msg);
     EXPECT_EQ(api_.Writes().size(), 1u) << "a personal message is not this client's";
+}
+
+TEST_F(BroadcastClientTest, TextTheCodePageCannotHoldGoesAsUtf8InADatagramAReceiverTakes)
+{
+    pl::SetOemCodePage("CP850");
+    api_.AddReachable("LABGROUP");
+    std::string cjk;
+    std::string emoji;
+    for (int i = 0; i < 200; ++i) {
+        cjk += "語";
+        emoji += "😀";
+    }
+    const std::string head("ALICE\0LABGROUP\0", 15);
+    client_.Send(CMsg{kBroadcastMessage, "LABGROUP", "ALICE", "LABGROUP", cjk});
+    client_.Send(CMsg{kBroadcastMessage, "LABGROUP", "ALICE", "LABGROUP", emoji});
+    client_.Send(CMsg{kBroadcastMessage, "LABGROUP", "ALICE", "LABGROUP", "Köln"});
+    const auto writes = api_.Writes();
+    ASSERT_EQ(writes.size(), 3u);
+    // 128 characters of three bytes fit the 400 bytes; those of four bytes are cut to 96.
+    EXPECT_EQ(std::string(writes[0].data.begin(), writes[0].data.end()), head + cjk.substr(0, 128 * 3) + '\0');
+    EXPECT_EQ(std::string(writes[1].data.begin(), writes[1].data.end()), head + emoji.substr(0, 96 * 4) + '\0');
+    EXPECT_EQ(std::string(writes[2].data.begin(), writes[2].data.end()), head + "K\x94ln" + '\0');
+
+    // Received, the raw UTF-8 of a sender whose code page could not hold it is UTF-8.
+    api_.Deliver(kLocalPath, writes[1].data);
+    ASSERT_TRUE(WaitUntil([&] { return inbox_.Count() == 1; }));
+    EXPECT_EQ(inbox_.messages[0].text, emoji.substr(0, 96 * 4));
+    pl::SetOemCodePage("");
 }
 
 TEST_F(BroadcastClientTest, AnUnreachableTargetIsAnUnknownError)

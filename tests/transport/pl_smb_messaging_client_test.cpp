@@ -56,6 +56,29 @@ std::vector<std::pair<int, int>> Commands(const std::vector<std::string>& sent)
     return commands;
 }
 
+// The byte count of every sendtxt block a host sent.
+std::vector<std::size_t> TextBlockSizes(const std::vector<std::string>& sent)
+{
+    std::vector<std::size_t> sizes;
+    for (const std::string& bytes : sent) {
+        CPduBuffer buffer;
+        buffer.Put(bytes.data(), static_cast<int>(bytes.size()));
+        CSmbPdu_sendtxt text;
+        text.Decode(buffer);
+        if (text.Command == 0xD7)
+            sizes.push_back(text.TextBytes().size());
+    }
+    return sizes;
+}
+
+std::string Repeat(const std::string& text, std::size_t count)
+{
+    std::string out;
+    for (std::size_t i = 0; i < count; ++i)
+        out += text;
+    return out;
+}
+
 class SmbClientTest : public ::testing::Test {
 protected:
     FakeNetbiosLan lan;
@@ -68,6 +91,18 @@ TEST_F(SmbClientTest, RegistersComputerAndUserNamesUpperCasedOnEveryAdapter)
     EXPECT_EQ(station.Client().ComputerName(), "HOSTA");
     EXPECT_EQ(lan.NamesOf(station.Host(), 0), (std::vector<std::string>{"ALICE<3>", "HOSTA<3>"}));
     EXPECT_EQ(lan.NamesOf(station.Host(), 1), (std::vector<std::string>{"ALICE<3>", "HOSTA<3>"}));
+}
+
+TEST_F(SmbClientTest, LongNamesAreCutAlikeForRegistrationAndOriginator)
+{
+    FakeStation a(lan, {0}, "build-server-eu-west-7", "alexandra.konstantinopoulou");
+    FakeStation b(lan, {0}, "HOSTB", "BOB");
+    ASSERT_TRUE(a.WaitReady() && b.WaitReady());
+    EXPECT_EQ(a.Client().ComputerName(), "BUILD-SERVER-EU");
+    EXPECT_EQ(lan.NamesOf(a.Host(), 0), (std::vector<std::string>{"ALEXANDRA.KONST<3>", "BUILD-SERVER-EU<3>"}));
+    a.Client().Send(CMsg{kPersonalMessage, "HOSTB", "ALEXANDRA.KONSTANTINOPOULOU", "HOSTB", "hi"});
+    ASSERT_TRUE(WaitUntil([&] { return b.inbox.Count() == 1; }));
+    EXPECT_EQ(b.inbox.messages[0].from, "ALEXANDRA.KONST");
 }
 
 TEST_F(SmbClientTest, NamesFollowTheAdapterList)
@@ -138,6 +173,32 @@ TEST_F(SmbClientTest, NonAsciiTextSurvivesTheOemCodePage)
     ASSERT_TRUE(WaitUntil([&] { return b.inbox.Count() == 2; }));
     EXPECT_EQ(b.inbox.messages[0].text, "Grüße aus Köln");
     EXPECT_EQ(b.inbox.messages[1].text, std::string(200, 'y') + "Ärger");
+    pl::SetOemCodePage("");
+}
+
+TEST_F(SmbClientTest, BlocksAreCountedInBytesOfWhatTravels)
+{
+    FakeStation a(lan, {0}, "HOSTA", "ALICE");
+    FakeStation b(lan, {0}, "HOSTB", "BOB");
+    ASSERT_TRUE(a.WaitReady() && b.WaitReady());
+    // CP850 holds no CJK: 1600 of 1602 characters go as raw UTF-8, 42 to a block.
+    pl::SetOemCodePage("CP850");
+    a.Client().Send(Personal("HOSTB", Repeat("日本語", 534)));
+    ASSERT_TRUE(WaitUntil([&] { return b.inbox.Count() == 1; }));
+    EXPECT_EQ(b.inbox.messages[0].text, Repeat("日本語", 533) + "日");
+    std::vector<std::size_t> expected(38, 126);
+    expected.push_back(1600 * 3 - 38 * 126);
+    EXPECT_EQ(TextBlockSizes(lan.SentBy(a.Host())), expected);
+
+    // Double-byte CP932: 64 kanji fill one single block, 65 need two blocks.
+    pl::SetOemCodePage("CP932");
+    a.Client().Send(Personal("HOSTB", Repeat("漢", 64)));
+    a.Client().Send(Personal("HOSTB", Repeat("漢", 65)));
+    ASSERT_TRUE(WaitUntil([&] { return b.inbox.Count() == 3; }));
+    EXPECT_EQ(b.inbox.messages[2].text, Repeat("漢", 65));
+    const std::vector<std::size_t> sizes = TextBlockSizes(lan.SentBy(a.Host()));
+    EXPECT_EQ(std::vector<std::size_t>(sizes.begin() + 39, sizes.end()), (std::vector<std::size_t>{128, 2}));
+    EXPECT_EQ(Commands(lan.SentBy(a.Host()))[41].first, 0xD0);  // the 64 kanji: 128 bytes in one block
     pl::SetOemCodePage("");
 }
 

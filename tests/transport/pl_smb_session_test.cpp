@@ -202,41 +202,55 @@ TEST_F(SmbSessionTest, ReceivedEmptyMultiBlockMessageIsDeliveredWithEmptyText)
     EXPECT_EQ(inbox.messages[0].text, "");
 }
 
-TEST_F(SmbSessionTest, ZeroByteBlocksAreEmptyAndRawUtf8IsTakenAsUtf8)
+// Sends one multi-block message whose text blocks are the given bytes, written
+// byte by byte as other senders write them, and returns the delivered text.
+std::string SendBlocks(RawSender& raw, Inbox& inbox, const std::vector<std::string>& blocks)
 {
-    pl::SetOemCodePage("CP850");
-    StartClient();
-    RawSender raw(lan, hostB);
-    ASSERT_TRUE(raw.WaitReady());
+    const std::size_t before = inbox.Count();
     CConnection& connection = raw.Call("HOSTA");
     CSmbPdu_sendstrt start;
     start.Originator = "RAW";
     start.Destination = "HOSTA";
     connection.Send(start);
     connection.Receive(start);
-    // Blocks written byte by byte as other senders write them.
-    const std::string header = std::string("\xFFSMB\xD7", 5) + std::string(27, '\0') + std::string("\x01\x01\x00", 3);
-    auto sendBlock = [&](const std::string& bytes) {
+    for (const std::string& bytes : blocks) {
+        const auto little = [](std::size_t value) {
+            return std::string{static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+        };
+        const std::string pdu = std::string("\xFFSMB\xD7", 5) + std::string(27, '\0') + "\x01\x01" +
+                                std::string(1, '\0') + little(bytes.size() + 3) + "\x01" + little(bytes.size()) + bytes;
         CPduBuffer buffer;
-        const std::string count(1, static_cast<char>(bytes.size()));
-        const std::string pdu = header + std::string(1, static_cast<char>(bytes.size() + 3)) +
-                                std::string("\x00\x01", 2) + count + std::string("\x00", 1) + bytes;
         buffer.Put(pdu.data(), static_cast<int>(pdu.size()));
         connection.SendRaw(buffer);
         CSmbPdu_sendtxt reply;
         connection.Receive(reply);
-    };
-    sendBlock(std::string("\0", 1));
-    sendBlock(
-        "Gr\xC3\xBC\xC3\x9F"
-        "e ");             // raw UTF-8 "Grüße "
-    sendBlock("K\x94ln");  // CP850 "Köln"
+    }
     CSmbPdu_sendend end;
     connection.Send(end);
     connection.Receive(end);
     connection.Close();
-    ASSERT_TRUE(WaitUntil([&] { return inbox.Count() == 1; }));
-    EXPECT_EQ(inbox.messages[0].text, "Grüße Köln");
+    EXPECT_TRUE(WaitUntil([&] { return inbox.Count() == before + 1; }));
+    std::lock_guard lock(inbox.mutex);
+    return inbox.messages.size() > before ? inbox.messages[before].text : std::string("(nothing)");
+}
+
+TEST_F(SmbSessionTest, BlocksAreJoinedAndDecodedOnceAsSambasClientCutsThem)
+{
+    pl::SetOemCodePage("CP866");
+    StartClient();
+    RawSender raw(lan, hostB);
+    ASSERT_TRUE(raw.WaitReady());
+    EXPECT_EQ(SendBlocks(raw, inbox, {pl::AnsiToOem("так", "CP866")}), "так");  // also valid UTF-8
+    // Raw UTF-8 in 127-byte blocks, cut inside characters at both offsets.
+    std::string cyrillic;
+    for (int i = 0; i < 30; ++i)
+        cyrillic += "Съешь ещё ";
+    for (const std::string& text : {cyrillic, "x" + cyrillic}) {
+        std::vector<std::string> blocks;
+        for (std::size_t pos = 0; pos < text.size(); pos += 127)
+            blocks.push_back(text.substr(pos, 127));
+        EXPECT_EQ(SendBlocks(raw, inbox, blocks), text);
+    }
     pl::SetOemCodePage("");
 }
 

@@ -1,6 +1,7 @@
 #include "transport/messaging/pl_mslot_messaging_client.h"
 
 #include "platform/text/pl_case.h"
+#include "platform/text/pl_netbios_name.h"
 #include "platform/text/pl_utf8.h"
 #include "transport/core/pl_network_err.h"
 #include "transport/mailslot/c_mailslot_pdu.h"
@@ -11,8 +12,8 @@
 PlMslotMessagingClient::PlMslotMessagingClient(PlMailslotApi& api, const std::string& computerName,
                                                const std::string& userName, int openRetryMs)
     : api_(api),
-      computerName_(pl::UpperCase(computerName)),
-      userName_(pl::UpperCase(userName)),
+      computerName_(pl::FitNetbiosName(pl::UpperCase(computerName))),
+      userName_(pl::FitNetbiosName(pl::UpperCase(userName))),
       openRetryMs_(openRetryMs),
       acceptFunction_(this, &PlMslotMessagingClient::OnDatagram),
       changeListener_(this, &PlMslotMessagingClient::Wake),
@@ -75,15 +76,14 @@ void PlMslotMessagingClient::Send(CMsg msg)
 {
     if (msg.kind != kBroadcastMessage)
         return;
-    msg.text = std::string(pl::utf8::PrefixChars(msg.text, kMaxTextChars));
+    CMailslotPdu pdu;
+    pdu.Originator = pl::FitNetbiosName(msg.from);  // a NetBIOS name, as for personal messages
+    pdu.Destination = msg.to;
+    pdu.Text = FitText(msg.text, pdu);
     std::lock_guard lock(mailslotsMutex_);
     for (const auto& mailslot : mailslots_) {
         if (mailslot->Identity() != computerName_)
             continue;
-        CMailslotPdu pdu;
-        pdu.Originator = msg.from;
-        pdu.Destination = msg.to;
-        pdu.Text = msg.text;
         CConnection* connection = nullptr;
         mailslot->Connect(msg.address, connection);
         if (connection == nullptr)
@@ -100,6 +100,18 @@ void PlMslotMessagingClient::Send(CMsg msg)
     // The mailslot layer reports no reason, so an unreachable target can only
     // be an unknown error.
     throw PlUnknownNetworkErr();
+}
+
+// The first 128 characters, and fewer when the text travels as UTF-8 (up to
+// four bytes a character) and the datagram would exceed what a receiving
+// mailslot takes: a longer datagram would be dropped there unseen.
+std::string PlMslotMessagingClient::FitText(const std::string& text, CMailslotPdu pdu)
+{
+    pdu.Text = std::string(pl::utf8::PrefixChars(text, kMaxTextChars));
+    for (std::size_t chars = pl::utf8::CharCount(pdu.Text); chars > 0 && pdu.EncodedSize() > CMailslot::kMaxMessageSize;
+         --chars)
+        pdu.Text = std::string(pl::utf8::PrefixChars(pdu.Text, chars - 1));
+    return pdu.Text;
 }
 
 void PlMslotMessagingClient::OnDatagram(CConnection* connection, void*)

@@ -3,7 +3,8 @@
 // keeper thread keeps the local mailslot open (created when the thread starts,
 // again after Wake); every message queued in it is delivered to the receiver;
 // Send writes one datagram to the target's mailslot (a computer, a domain or
-// workgroup, or "*" for the own workgroup), the text cut to 128 characters.
+// workgroup, or "*" for the own workgroup), the text cut to 128 characters and
+// the datagram to the 400 bytes a receiving mailslot takes.
 //
 // Send may run on any thread; the mailslot list is guarded, so a Wake while a
 // send runs is safe. The receiver is called on the mailslot's listening
@@ -11,6 +12,7 @@
 
 #include "transport/core/pl_thread.h"
 #include "transport/mailslot/c_mailslot.h"
+#include "transport/mailslot/c_mailslot_pdu.h"
 #include "transport/mailslot/pl_mailslot_api.h"
 #include "transport/messaging/pl_messaging_client.h"
 
@@ -24,7 +26,9 @@ public:
     static constexpr std::size_t kMaxTextChars = 128;
     static constexpr const char* kMailslotName = "MESSNGR";
 
-    // The names are upper-cased here; messages are sent from `computerName`.
+    // The names are upper-cased here and cut to the 15 OEM bytes of a NetBIOS
+    // name, as is the originator of every message sent; messages are sent
+    // from `computerName`.
     PlMslotMessagingClient(PlMailslotApi& api, const std::string& computerName, const std::string& userName,
                            int openRetryMs = CPort::kOpenRetryMs);
     ~PlMslotMessagingClient() override;
@@ -47,6 +51,7 @@ private:
     void CreateMailslot();
     void CloseAllMailslots();
     void OnDatagram(CConnection* connection, void*);
+    static std::string FitText(const std::string& text, CMailslotPdu pdu);
 
     PlMailslotApi& api_;
     const std::string computerName_;

@@ -1,6 +1,8 @@
 #include "transport/messaging/pl_smb_messaging_client.h"
 
 #include "platform/text/pl_case.h"
+#include "platform/text/pl_message_text.h"
+#include "platform/text/pl_netbios_name.h"
 #include "platform/text/pl_utf8.h"
 #include "transport/core/pl_network_err.h"
 #include "transport/pdu/c_pdu_buffer.h"
@@ -17,6 +19,12 @@ constexpr auto kSendSingle = static_cast<std::uint8_t>(SmbMessengerCommand::Send
 constexpr auto kSendStart = static_cast<std::uint8_t>(SmbMessengerCommand::SendStart);
 constexpr auto kSendText = static_cast<std::uint8_t>(SmbMessengerCommand::SendText);
 
+// A name as it is registered: upper-cased, at most 15 bytes in the OEM code page.
+std::string MessengerName(const std::string& name)
+{
+    return pl::FitNetbiosName(pl::UpperCase(name));
+}
+
 }  // namespace
 
 PlSmbMessagingClient::PlSmbMessagingClient(PlNetbiosNetwork& network, const std::string& computerName,
@@ -27,14 +35,14 @@ PlSmbMessagingClient::PlSmbMessagingClient(PlNetbiosNetwork& network, const std:
 
 PlSmbMessagingClient::PlSmbMessagingClient(PlNetbiosNetwork& network, const std::vector<std::string>& names)
     : network_(network),
-      computerName_(names.empty() ? std::string() : pl::UpperCase(names[0])),
-      userName_(names.size() < 2 ? std::string() : pl::UpperCase(names[1])),
+      computerName_(names.empty() ? std::string() : MessengerName(names[0])),
+      userName_(names.size() < 2 ? std::string() : MessengerName(names[1])),
       acceptFunction_(this, &PlSmbMessagingClient::OnSession),
       changeListener_(this, &PlSmbMessagingClient::Wake),
       thread_(this, &PlSmbMessagingClient::NameKeeper)
 {
     for (const std::string& name : names) {
-        const std::string upper = pl::UpperCase(name);
+        const std::string upper = MessengerName(name);
         if (!upper.empty() && std::find(identities_.begin(), identities_.end(), upper) == identities_.end())
             identities_.push_back(upper);
     }
@@ -155,19 +163,26 @@ std::optional<CMsg> PlSmbMessagingClient::ServeSession(CConnection& connection)
     return std::nullopt;
 }
 
+// The blocks' bytes are decoded together: a sender of raw UTF-8 cuts its
+// blocks wherever the byte count falls, inside characters too.
 void PlSmbMessagingClient::ReceiveBlocks(CConnection& connection, CMsg& msg)
 {
+    std::vector<std::string> blocks;
+    std::size_t bytes = 0;
     CSmbPdu_sendtxt block;
     connection.Receive(block);
     while (block.Command == kSendText) {
-        if (msg.text.size() + block.Text.size() <= kMaxReceivedBytes)
-            msg.text += block.Text;
+        if (!block.TextBytes().empty() && bytes + block.TextBytes().size() <= kMaxReceivedBytes) {
+            bytes += block.TextBytes().size();
+            blocks.push_back(block.TextBytes());
+        }
         CSmbPdu_sendtxt reply;
         connection.Send(reply);
         connection.Receive(block);
     }
     CSmbPdu_sendend end;
     connection.Send(end);
+    msg.text = pl::DecodeMessageBlocks(blocks);
 }
 
 // ---- sending ----
@@ -177,6 +192,8 @@ void PlSmbMessagingClient::Send(CMsg msg)
     if (msg.kind != kPersonalMessage)
         return;
     msg.text = std::string(pl::utf8::PrefixChars(msg.text, kMaxTextChars));
+    msg.from = pl::FitNetbiosName(msg.from);  // the originator is a NetBIOS name
+    const std::vector<std::string> blocks = pl::SplitMessageText(msg.text, kBlockBytes);
 
     bool notFound = false;
     bool transmission = false;
@@ -185,7 +202,7 @@ void PlSmbMessagingClient::Send(CMsg msg)
         if (name->Identity() != computerName_)
             continue;
         try {
-            if (Deliver(*name, msg))
+            if (Deliver(*name, msg, blocks))
                 return;
         } catch (const PlAddrNotFoundErr&) {
             notFound = true;
@@ -201,18 +218,18 @@ void PlSmbMessagingClient::Send(CMsg msg)
     throw PlUnknownNetworkErr();
 }
 
-bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg)
+bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg, const std::vector<std::string>& blocks)
 {
-    const bool single = pl::utf8::CharCount(msg.text) <= kBlockChars;
+    const bool single = blocks.size() <= 1;  // at most 128 bytes
     CConnection* connection = nullptr;
     name.Connect(msg.address, connection);
     if (connection == nullptr)
         return false;
     try {
         if (single)
-            SendSingleBlock(*connection, msg);
+            SendSingleBlock(*connection, msg, blocks);
         else
-            SendMultiBlock(*connection, msg);
+            SendMultiBlock(*connection, msg, blocks);
         connection->Close();
         return true;
     } catch (const PlDataTransmissionErr&) {
@@ -227,7 +244,7 @@ bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg)
     if (connection == nullptr)
         return false;
     try {
-        SendMultiBlock(*connection, msg);
+        SendMultiBlock(*connection, msg, blocks);
     } catch (const PlDataTransmissionErr&) {
         connection->Close();
         throw;
@@ -236,17 +253,20 @@ bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg)
     return true;
 }
 
-void PlSmbMessagingClient::SendSingleBlock(CConnection& connection, const CMsg& msg)
+void PlSmbMessagingClient::SendSingleBlock(CConnection& connection, const CMsg& msg,
+                                           const std::vector<std::string>& blocks)
 {
     CSmbPdu_sends sends;
     sends.Originator = msg.from;
     sends.Destination = msg.to;
     sends.Text = msg.text;
+    sends.SetTextBytes(blocks.empty() ? std::string() : blocks.front());
     connection.Send(sends);
     connection.Receive(sends);
 }
 
-void PlSmbMessagingClient::SendMultiBlock(CConnection& connection, const CMsg& msg)
+void PlSmbMessagingClient::SendMultiBlock(CConnection& connection, const CMsg& msg,
+                                          const std::vector<std::string>& blocks)
 {
     CSmbPdu_sendstrt start;
     start.Originator = msg.from;
@@ -255,15 +275,12 @@ void PlSmbMessagingClient::SendMultiBlock(CConnection& connection, const CMsg& m
     connection.Receive(start);
     const std::uint16_t groupId = start.GroupId();  // 0 when the reply carries no words
 
-    std::string_view rest = msg.text;
-    while (!rest.empty()) {
-        const std::string_view chunk = pl::utf8::PrefixChars(rest, kBlockChars);
+    for (const std::string& block : blocks) {
         CSmbPdu_sendtxt text;
         text.SetGroupId(groupId);
-        text.Text = std::string(chunk);
+        text.SetTextBytes(block);
         connection.Send(text);
         connection.Receive(text);
-        rest.remove_prefix(chunk.size());
     }
     CSmbPdu_sendend end;
     end.SetGroupId(groupId);

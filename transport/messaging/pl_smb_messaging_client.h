@@ -25,12 +25,14 @@
 class PlSmbMessagingClient : public PlMessagingClient {
 public:
     static constexpr std::size_t kMaxTextChars = 1600;
-    static constexpr std::size_t kBlockChars = 128;
+    // Text blocks are cut by bytes (OEM or raw UTF-8), never inside a character.
+    static constexpr std::size_t kBlockBytes = 128;
     // Received text beyond this many bytes is acknowledged but dropped, so that
     // a peer cannot make the receiver's memory grow without bound.
     static constexpr std::size_t kMaxReceivedBytes = 16 * 1024;
 
-    // The names are upper-cased here.
+    // The names are upper-cased here and cut to the 15 OEM bytes of a NetBIOS
+    // name; so is the originator of every message sent.
     PlSmbMessagingClient(PlNetbiosNetwork& network, const std::string& computerName, const std::string& userName);
     // Registers the given names instead; the first is the one messages are sent
     // from (the computer's identity). Empty and repeated names are skipped.
@@ -70,9 +72,10 @@ private:
     void ReceiveBlocks(CConnection& connection, CMsg& msg);
 
     // Delivers through one name; false when no connection could be made.
-    bool Deliver(CNetbiosName& name, const CMsg& msg);
-    void SendSingleBlock(CConnection& connection, const CMsg& msg);
-    void SendMultiBlock(CConnection& connection, const CMsg& msg);
+    // `blocks` are the text's bytes, cut for the wire.
+    bool Deliver(CNetbiosName& name, const CMsg& msg, const std::vector<std::string>& blocks);
+    void SendSingleBlock(CConnection& connection, const CMsg& msg, const std::vector<std::string>& blocks);
+    void SendMultiBlock(CConnection& connection, const CMsg& msg, const std::vector<std::string>& blocks);
 
     PlNetbiosNetwork& network_;
     const std::string computerName_;

@@ -1,7 +1,7 @@
 #include "transport/pdu/c_smb_messenger_pdus.h"
 
 #include "platform/text/pl_codepage.h"
-#include "platform/text/pl_utf8.h"
+#include "platform/text/pl_message_text.h"
 #include "transport/pdu/c_pdu_buffer.h"
 
 #include <algorithm>
@@ -21,26 +21,15 @@ void PutString(CPduBuffer& scratch, const std::string& ansi)
     scratch.PutByte(0x00);
 }
 
-void PutBlock(CPduBuffer& scratch, const std::string& ansi)
+// The text block: the bytes a sender set, else the message text codec's bytes.
+void PutBlock(CPduBuffer& scratch, const std::string& ansi, const std::string& bytes)
 {
-    const std::string oem = pl::AnsiToOem(ansi);
-    const auto length = static_cast<std::uint16_t>(oem.size());
+    const std::string wire = bytes.empty() ? pl::EncodeMessageText(ansi) : bytes;
+    const auto length = static_cast<std::uint16_t>(wire.size());
     scratch.PutByte(kBlockFormat);
     scratch.PutByte(static_cast<std::uint8_t>(length & 0xFF));
     scratch.PutByte(static_cast<std::uint8_t>(length >> 8));
-    scratch.Put(oem.data(), static_cast<int>(oem.size()));
-}
-
-// Message text arrives in the OEM code page, except from senders that fall back
-// to raw UTF-8 when a character does not fit their code page (smbclient -M);
-// a block holding only a zero byte is an empty text.
-std::string DecodeMessageText(std::string_view wire)
-{
-    if (wire == std::string_view("\0", 1))
-        return {};
-    if (pl::utf8::IsNonAsciiUtf8(wire))
-        return std::string(wire);
-    return pl::OemToAnsi(wire);
+    scratch.Put(wire.data(), static_cast<int>(wire.size()));
 }
 
 // Reads the data section by the messenger's rules without ever reaching its end.
@@ -65,7 +54,7 @@ public:
         Skip(2);
         return count;
     }
-    std::string Text(std::size_t n) { return DecodeMessageText(data_.substr(index_, n)); }
+    std::string Bytes(std::size_t n) { return std::string(data_.substr(index_, n)); }
 
 private:
     std::string_view data_;
@@ -81,6 +70,7 @@ void CSmbPdu_sends::Reset()
     Originator.clear();
     Destination.clear();
     Text.clear();
+    textBytes_.clear();
 }
 
 void CSmbPdu_sends::BuildData(CPduBuffer& scratch)
@@ -89,7 +79,7 @@ void CSmbPdu_sends::BuildData(CPduBuffer& scratch)
         return;
     PutString(scratch, Originator);
     PutString(scratch, Destination);
-    PutBlock(scratch, Text);
+    PutBlock(scratch, Text, textBytes_);
 }
 
 void CSmbPdu_sends::ParseData()
@@ -100,7 +90,8 @@ void CSmbPdu_sends::ParseData()
     Destination = reader.String();
     reader.Skip(2);
     const std::uint16_t length = reader.Count();
-    Text = reader.Text(length);
+    textBytes_ = reader.Bytes(length);
+    Text = pl::DecodeMessageText(textBytes_);
 }
 
 void CSmbPdu_sendstrt::Reset()
@@ -132,22 +123,25 @@ void CSmbPdu_sendtxt::Reset()
     CSmbPdu::Reset();
     Command = static_cast<std::uint8_t>(SmbMessengerCommand::SendText);
     Text.clear();
+    textBytes_.clear();
 }
 
 void CSmbPdu_sendtxt::BuildData(CPduBuffer& scratch)
 {
-    if (!Text.empty())
-        PutBlock(scratch, Text);
+    if (!Text.empty() || !textBytes_.empty())
+        PutBlock(scratch, Text, textBytes_);
 }
 
 void CSmbPdu_sendtxt::ParseData()
 {
     Text.clear();
+    textBytes_.clear();
     if (ByteCount <= 2)
         return;
     DataReader reader(Data(), 1);
     const std::uint16_t length = reader.Count();
-    Text = reader.Text(length);
+    textBytes_ = reader.Bytes(length);
+    Text = pl::DecodeMessageText(textBytes_);
 }
 
 void CSmbPdu_sendend::Reset()

@@ -30,6 +30,9 @@ TEST(NetbtConfig, ReadsEveryKeyWithComments)
         "netbt.conf");
     EXPECT_EQ(config.interfaces, (std::vector<std::string>{"lan0", "127.0.0.2"}));
     EXPECT_EQ(EffectiveNetbiosName(config), "HOSTA");
+    NetbtConfig longName = config;
+    longName.netbiosName = "workstation-accounting";
+    EXPECT_EQ(EffectiveNetbiosName(longName), "WORKSTATION-ACC");  // as it is registered
     EXPECT_EQ(config.workgroup, "LAB");
     EXPECT_EQ(config.namePort, 1137);
     EXPECT_EQ(config.datagramPort, 1138);
