@@ -1,5 +1,7 @@
 #include "archive/pl_archive_row.h"
 
+#include "platform/bytes/pl_le_bytes.h"
+
 #include "platform/text/pl_codepage.h"
 #include "storage/pl_storage_errors.h"
 
@@ -73,11 +75,7 @@ std::optional<std::uint64_t> ReceivedTime(const PlRow& row)
 {
     if (row.FieldLength(kReceivedField) != 8)
         return std::nullopt;
-    const std::uint8_t* bytes = row.GetField(kReceivedField);
-    std::uint64_t t = 0;
-    for (int i = 7; i >= 0; --i)
-        t = (t << 8) | bytes[i];
-    return t;
+    return pl::GetLe64({row.GetField(kReceivedField), 8}, 0);
 }
 
 char RowType(const PlRow& row)

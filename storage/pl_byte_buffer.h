@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/bytes/pl_le_bytes.h"
+
 class PlByteBuffer {
 public:
     PlByteBuffer() = default;
@@ -35,18 +37,10 @@ public:
 
     std::uint8_t GetByte(std::uint32_t pos) const { return bytes_[pos]; }
     void PutByte(std::uint32_t pos, std::uint8_t v) { bytes_[pos] = v; }
-    std::uint16_t GetU16(std::uint32_t pos) const
-    {
-        return static_cast<std::uint16_t>(bytes_[pos] | (bytes_[pos + 1] << 8));
-    }
-    void PutU16(std::uint32_t pos, std::uint16_t v);
-    std::uint32_t GetU32(std::uint32_t pos) const
-    {
-        return static_cast<std::uint32_t>(bytes_[pos]) | (static_cast<std::uint32_t>(bytes_[pos + 1]) << 8) |
-               (static_cast<std::uint32_t>(bytes_[pos + 2]) << 16) |
-               (static_cast<std::uint32_t>(bytes_[pos + 3]) << 24);
-    }
-    void PutU32(std::uint32_t pos, std::uint32_t v);
+    std::uint16_t GetU16(std::uint32_t pos) const { return pl::GetLe16(bytes_, pos); }
+    void PutU16(std::uint32_t pos, std::uint16_t v) { pl::StoreLe16(bytes_.data() + pos, v); }
+    std::uint32_t GetU32(std::uint32_t pos) const { return pl::GetLe32(bytes_, pos); }
+    void PutU32(std::uint32_t pos, std::uint32_t v) { pl::StoreLe32(bytes_.data() + pos, v); }
     void Write(std::uint32_t pos, const void* bytes, std::uint32_t n)
     {
         if (n > 0)

@@ -1,5 +1,6 @@
 #include "transport/messaging/pl_smb_messaging_client.h"
 
+#include "platform/smb/pl_smb_frame.h"
 #include "platform/text/pl_case.h"
 #include "platform/text/pl_message_text.h"
 #include "platform/text/pl_netbios_name.h"
@@ -137,7 +138,9 @@ std::optional<CMsg> PlSmbMessagingClient::ServeSession(CConnection& connection)
 {
     CPduBuffer first;
     connection.ReceiveRaw(first);
-    if (first.Length() == 0)
+    // A first frame that is not an SMB (no signature, counts past its end)
+    // starts no message; the session is hung up without a reply.
+    if (!pl::smb::DecodeSmbFrame({first.Data(), static_cast<std::size_t>(first.Length())}))
         return std::nullopt;
     CSmbPdu header;
     header.Decode(first);
