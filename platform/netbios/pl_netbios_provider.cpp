@@ -30,6 +30,7 @@ PlNetbiosProvider::PlNetbiosProvider(const NetbtConfig& config, std::shared_ptr<
                                 config.winsServer,
                                 config.broadcastTargets,
                                 lmhosts,
+                                config.sessionIdleTimeout,
                                 queryOnly};
         const auto number = static_cast<std::uint8_t>(lanas_.size());
         lanas_.push_back(std::make_unique<NbLana>(number, std::move(settings), *loop_, *requests_, counters_));

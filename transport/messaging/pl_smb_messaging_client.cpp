@@ -172,10 +172,14 @@ void PlSmbMessagingClient::ReceiveBlocks(CConnection& connection, CMsg& msg)
 {
     std::vector<std::string> blocks;
     std::size_t bytes = 0;
+    bool cut = false;
     CSmbPdu_sendtxt block;
     connection.Receive(block);
     while (block.Command == kSendText) {
-        if (!block.TextBytes().empty() && bytes + block.TextBytes().size() <= kMaxReceivedBytes) {
+        // Beyond the bound the rest is acknowledged and dropped, and the
+        // text shows that it was cut.
+        cut = cut || bytes + block.TextBytes().size() > kMaxReceivedBytes;
+        if (!cut && !block.TextBytes().empty()) {
             bytes += block.TextBytes().size();
             blocks.push_back(block.TextBytes());
         }
@@ -186,6 +190,8 @@ void PlSmbMessagingClient::ReceiveBlocks(CConnection& connection, CMsg& msg)
     CSmbPdu_sendend end;
     connection.Send(end);
     msg.text = pl::DecodeMessageBlocks(blocks);
+    if (cut)
+        msg.text += kCutMark;
 }
 
 // ---- sending ----
@@ -196,6 +202,7 @@ void PlSmbMessagingClient::Send(CMsg msg)
         return;
     msg.text = std::string(pl::utf8::PrefixChars(msg.text, kMaxTextChars));
     msg.from = pl::FitNetbiosName(msg.from);  // the originator is a NetBIOS name
+    RequireSendableNames(msg);
     const std::vector<std::string> blocks = pl::SplitMessageText(msg.text, kBlockBytes);
 
     bool notFound = false;
@@ -236,13 +243,16 @@ bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg, const st
         connection->Close();
         return true;
     } catch (const PlDataTransmissionErr&) {
+        const bool refused = single && connection->PeerEnded();
         connection->Close();  // hang up: no broken session is left open
-        if (!single)
+        if (!refused)
             throw;
     }
     // A peer that takes only multi-block messages (Samba's smbd) ends the
     // session without answering a single-block one: deliver the same message
-    // once more as start, text and end on a new session.
+    // once more as start, text and end on a new session. Only then: a reply
+    // that is late on a session still open may come from a peer that shows
+    // the message, and a second delivery would show it twice.
     name.Connect(msg.address, connection);
     if (connection == nullptr)
         return false;

@@ -7,6 +7,7 @@
 #include "platform/netbios/pl_netbios_provider.h"
 #include "platform/sync/pl_event.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,7 +16,8 @@ namespace pl::nb::test {
 
 class TestLan {
 public:
-    explicit TestLan(int hosts);
+    // `adjust` may change each host's configuration before its provider starts.
+    explicit TestLan(int hosts, const std::function<void(NetbtConfig&)>& adjust = {});
     PlNetbiosProvider& Host(int index) { return *providers_.at(static_cast<std::size_t>(index)); }
     std::uint32_t Address(int index) const;
     const NetbtConfig& Config(int index) const { return configs_.at(static_cast<std::size_t>(index)); }
