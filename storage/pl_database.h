@@ -3,9 +3,11 @@
 // Rows are appended (Insert), read through cursors and removed by their tid
 // (Delete). Every change refreshes every open cursor before it returns.
 //
-// Threads: Insert, Delete, CreateCursor and cursor refreshes are serialised
-// by the database's lock (taken before the heap's). Cursors are read without
-// it (see PlDbSrvMemCursor). Open and Close run when no other call does.
+// Threads: every operation is serialised by the database's lock (taken
+// before the heap's); cursors are read without it (see PlDbSrvMemCursor).
+// Close waits for an Insert or Delete in progress; after it, Insert and
+// Delete throw PlDatabaseErr and a refresh gives an empty snapshot, until
+// the database is opened again.
 //
 // The file is written through at once, never cached for writing; reads are
 // served from an in-memory image of the file, valid because an open database
@@ -45,7 +47,9 @@ public:
     // Opens the file for reading only, also while another process writes it;
     // Insert and Delete then throw PlDatabaseErr.
     bool OpenReadOnly();
+    // Closes the file (a database on a caller's heap only stops using it).
     void Close();
+    bool IsOpen();
 
     // Stores a copy of the row and returns where it went. Throws
     // PlDatabaseErr for a row below 2 or above 4044 bytes, for a file that is
@@ -62,6 +66,9 @@ private:
     void RemoveCursor(PlDbSrvMemCursor* cursor);
     void RefreshCursor(PlDbSrvMemCursor& cursor);
     void RefreshAll();
+    // REQUIRES: lock_ is held. Throws PlDatabaseErr when the database is closed.
+    void RequireOpen(const char* operation) const;
+    bool Reopen(bool readOnly);
 
     std::mutex lock_;
     PlFileHeap fileHeap_;
@@ -70,4 +77,5 @@ private:
     std::unique_ptr<PlDbAllocator> allocator_;
     std::vector<PlDbSrvMemCursor*> cursors_;
     std::string path_;
+    bool open_;  // a database on a caller's heap is open from the start
 };

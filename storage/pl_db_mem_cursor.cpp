@@ -19,9 +19,9 @@ void PlDbSrvMemCursor::Refresh()
     database_.RefreshCursor(*this);
 }
 
-void PlDbSrvMemCursor::RefreshLocked(PlPageCache& cache)
+void PlDbSrvMemCursor::RefreshLocked(PlPageCache* cache)
 {
-    std::shared_ptr<const PlSnapshot> next = scanner_.Scan(cache, filter_);
+    std::shared_ptr<const PlSnapshot> next = cache ? scanner_.Scan(*cache, filter_) : std::make_shared<PlSnapshot>();
     std::lock_guard guard(snapshotLock_);
     snapshot_.swap(next);
     // the old snapshot is freed here or by the last reader still holding it

@@ -45,8 +45,9 @@ public:
 
 private:
     friend class PlDatabase;
-    // REQUIRES: the database's lock is held.
-    void RefreshLocked(PlPageCache& cache);
+    // REQUIRES: the database's lock is held. A null cache (a closed
+    // database) gives an empty snapshot.
+    void RefreshLocked(PlPageCache* cache);
     std::shared_ptr<const PlSnapshot> Current() const;
 
     PlDatabase& database_;

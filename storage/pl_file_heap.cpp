@@ -27,7 +27,8 @@ bool PlFileHeap::OpenReadOnly(const std::string& path)
 
 bool PlFileHeap::OpenWith(const std::string& path, int flags, bool lock)
 {
-    Close();  // a second Open must not leak the first file and its lock
+    std::lock_guard guard(lock_);
+    CloseLocked();  // a second Open must not leak the first file and its lock
     path_ = path;
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0)
@@ -46,6 +47,12 @@ bool PlFileHeap::OpenWith(const std::string& path, int flags, bool lock)
 
 void PlFileHeap::Close()
 {
+    std::lock_guard guard(lock_);
+    CloseLocked();
+}
+
+void PlFileHeap::CloseLocked()
+{
     if (fd_ >= 0)
         ::close(fd_);  // also releases the writer's lock
     fd_ = -1;
@@ -60,6 +67,8 @@ std::uint32_t PlFileHeap::GetBlockCount()
 bool PlFileHeap::SetSize(std::uint32_t blockCount)
 {
     std::lock_guard guard(lock_);
+    if (fd_ < 0)
+        throw PlFileDatabaseError();
     if (blockCount > kMaxBlocks || readOnly_)
         throw PlDatabaseErr(
             PlFormatDiagnostic("PlFileHeap::SetSize()", "newPosL ==0xFFFFFFFF",
