@@ -84,6 +84,14 @@ void PlDatabase::Delete(std::uint32_t pageno, std::uint32_t slot)
     RefreshAll();
 }
 
+void PlDatabase::Delete(tid where, const PlRow& expected)
+{
+    std::lock_guard guard(lock_);
+    RequireOpen("PlDatabase::Delete()");
+    allocator_->DeleteRow(where.pageno, allocator_->FindRow(where, expected));
+    RefreshAll();
+}
+
 std::unique_ptr<PlDbSrvMemCursor> PlDatabase::CreateCursor(PlDbFilter& filter)
 {
     auto cursor = std::make_unique<PlDbSrvMemCursor>(*this, filter);

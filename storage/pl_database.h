@@ -57,6 +57,11 @@ public:
     tid Insert(const PlRow& row);
     // Removes the row. Throws PlDatabaseErr when there is no such row.
     void Delete(std::uint32_t pageno, std::uint32_t slot);
+    // Removes the row `expected` that a snapshot showed at `where`. An Insert
+    // never moves a row; a Delete of a row before it in the same page moves
+    // it to a lower slot, where it is looked for. Throws PlDatabaseErr when
+    // the page no longer holds it.
+    void Delete(tid where, const PlRow& expected);
     // A cursor over the rows the filter takes, its first scan done. The caller
     // owns the cursor; the filter must outlive it.
     std::unique_ptr<PlDbSrvMemCursor> CreateCursor(PlDbFilter& filter);

@@ -81,3 +81,14 @@ tid PlDbSrvMemCursor::GetTid()
         return tid{};
     return snapshot->TidAt(index);
 }
+
+bool PlDbSrvMemCursor::ReadRecord(std::int32_t index, PlRow& row, tid& where)
+{
+    const std::shared_ptr<const PlSnapshot> snapshot = Current();
+    if (index < 0 || index >= snapshot->Size())
+        return false;
+    snapshot->RowAt(index, row);
+    where = snapshot->TidAt(index);
+    current_.store(index);
+    return true;
+}
