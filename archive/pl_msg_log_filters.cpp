@@ -38,10 +38,14 @@ std::uint64_t PlWindowCutoff(std::uint64_t now, std::int32_t days)
 
 bool PlTimeWindowFilter::Continue(const PlRow& row)
 {
+    return ContinueTime(row) >= cutoff;
+}
+
+std::uint64_t PlTimeWindowFilter::ContinueTime(const PlRow& row)
+{
     if (!pl::archive::HasSchema(row))
-        return true;
-    const auto received = pl::archive::ReceivedTime(row);
-    return !received || *received >= cutoff;
+        return UINT64_MAX;
+    return pl::archive::ReceivedTime(row).value_or(UINT64_MAX);
 }
 
 void PlTimeWindowFilter::Begin()
@@ -51,7 +55,7 @@ void PlTimeWindowFilter::Begin()
 
 std::optional<std::string> PlTimeWindowFilter::ResultKey() const
 {
-    return std::to_string(cutoff);
+    return std::string();
 }
 
 bool FilterIncoming2::Accept(const PlRow& row)
@@ -79,7 +83,7 @@ void FilterDialog::Begin()
 
 std::optional<std::string> FilterDialog::ResultKey() const
 {
-    return std::to_string(cutoff) + "/" + name;
+    return name;
 }
 
 bool FilterManual::Accept(const PlRow& row)

@@ -4,8 +4,8 @@
 
 void PlByteBuffer::Assign(const void* bytes, std::uint32_t n)
 {
-    bytes_.resize(n);
-    Write(0, bytes, n);
+    const auto* from = static_cast<const std::uint8_t*>(bytes);
+    bytes_.assign(from, from + n);
 }
 
 void PlByteBuffer::InsertGap(std::uint32_t pos, std::uint32_t count)

@@ -9,9 +9,10 @@
 // Delete throw PlDatabaseErr and a refresh gives an empty snapshot, until
 // the database is opened again.
 //
-// The file is written through at once, never cached for writing; reads are
-// served from an in-memory image of the file, valid because an open database
-// holds the file's writer lock.
+// The file is written through at once, never cached for writing; reads go
+// through a bounded cache of recent blocks (PlPageCache), valid because an
+// open database holds the file's writer lock. Memory does not grow with the
+// file: cursors hold copies of the rows their filters took, no pages.
 
 #include <cstdint>
 #include <memory>

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <cerrno>
 
@@ -90,16 +91,27 @@ bool PlFileHeap::ReadBlock(std::uint32_t idx, PlPage& page)
     return true;
 }
 
-void PlFileHeap::ReadBlocks(std::uint32_t first, std::uint32_t count, std::uint8_t* out)
+void PlFileHeap::ReadPages(std::uint32_t first, std::uint32_t count, PlPage* pages)
 {
-    constexpr std::uint32_t kChunkBlocks = 256;
+    constexpr std::uint32_t kChunkBlocks = 64;
     std::lock_guard guard(lock_);
     if (fd_ < 0 || first > blockCount_ || count > blockCount_ - first)
         throw PlFileDatabaseError();
     for (std::uint32_t done = 0; done < count; done += kChunkBlocks) {
         const std::uint32_t n = count - done < kChunkBlocks ? count - done : kChunkBlocks;
-        ReadExact(out + (static_cast<std::size_t>(done) << kPageShift), std::size_t{n} << kPageShift,
-                  static_cast<off_t>(first + done) << kPageShift, first + done);
+        iovec parts[kChunkBlocks];
+        for (std::uint32_t i = 0; i < n; ++i) {
+            pages[done + i].pageNo = first + done + i;
+            parts[i] = {pages[done + i].bytes.Data(), kPageSize};
+        }
+        const off_t offset = static_cast<off_t>(first + done) << kPageShift;
+        const ssize_t got = ::preadv(fd_, parts, static_cast<int>(n), offset);
+        if (got == static_cast<ssize_t>(n * kPageSize))
+            continue;
+        // Interrupted, short or failed: block by block, reporting what went wrong.
+        for (std::uint32_t i = 0; i < n; ++i)
+            ReadExact(pages[done + i].bytes.Data(), kPageSize, offset + static_cast<off_t>(i * kPageSize),
+                      first + done + i);
     }
 }
 

@@ -26,8 +26,8 @@ public:
     std::uint32_t GetBlockCount() override;
     bool ReadBlock(std::uint32_t idx, PlPage& page) override;
     bool WriteBlock(std::uint32_t idx, const PlPage& page) override;
-    // One positioned read per megabyte rather than per block.
-    void ReadBlocks(std::uint32_t first, std::uint32_t count, std::uint8_t* out) override;
+    // One scattered read per 64 blocks rather than one read per block.
+    void ReadPages(std::uint32_t first, std::uint32_t count, PlPage* pages) override;
 
     // Opens path for reading and writing (created when missing and create is
     // true). False when the file cannot be opened or another writer holds it.

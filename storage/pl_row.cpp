@@ -70,18 +70,21 @@ void PlRow::SetField(std::uint16_t i, std::string_view text)
     SetField(i, text.data(), static_cast<std::uint16_t>(text.size()));
 }
 
-bool PlRow::IsWellFormed() const
+bool pl::row::DirectoryInside(const std::uint8_t* bytes, std::uint32_t size)
 {
-    if (GetSize() < 2)
+    const auto load16 = [bytes](std::uint32_t pos) {
+        return static_cast<std::uint32_t>(bytes[pos]) | (static_cast<std::uint32_t>(bytes[pos + 1]) << 8);
+    };
+    if (size < 2)
         return false;
-    const std::uint32_t n = FieldCount();
+    const std::uint32_t n = load16(0);
     const std::uint32_t dirEnd = 2 + 4 * n;
-    if (dirEnd > GetSize())
+    if (dirEnd > size)
         return false;
-    for (std::uint16_t i = 0; i < n; ++i) {
-        const std::uint32_t off = bytes_.GetU16(FieldOffsetAt(i));
-        if (off < dirEnd || off + FieldLength(i) > GetSize())
-            return false;
+    bool outside = false;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const std::uint32_t off = load16(2 + 4 * i);
+        outside |= (off < dirEnd) | (off + load16(4 + 4 * i) > size);
     }
-    return true;
+    return !outside;
 }

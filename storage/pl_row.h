@@ -10,6 +10,14 @@
 
 #include "storage/pl_byte_buffer.h"
 
+namespace pl::row {
+
+// True when the field directory of the row in bytes[0, size) and every field
+// lie inside it. Runs for every row a scan reads: without a branch per field.
+bool DirectoryInside(const std::uint8_t* bytes, std::uint32_t size);
+
+}  // namespace pl::row
+
 class PlRow {
 public:
     // A 2-byte row with no fields.
@@ -40,7 +48,7 @@ public:
     }
 
     // True when the field directory and every field lie inside the row.
-    bool IsWellFormed() const;
+    bool IsWellFormed() const { return pl::row::DirectoryInside(bytes_.Data(), bytes_.Size()); }
 
     bool operator==(const PlRow& other) const = default;
 

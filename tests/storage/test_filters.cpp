@@ -11,9 +11,21 @@ bool TimeWindowFilter::Accept(const PlRow& row)
 
 bool TimeWindowFilter::Continue(const PlRow& row)
 {
+    return ContinueTime(row) >= cutoff;
+}
+
+std::uint64_t TimeWindowFilter::ContinueTime(const PlRow& row)
+{
     if (row.FieldCount() < 5 || row.FieldLength(0) < 8)
-        return true;
-    return ReceivedOf(row) >= cutoff;
+        return UINT64_MAX;
+    return ReceivedOf(row);
+}
+
+std::optional<std::uint64_t> TimeWindowFilter::ContinueThreshold() const
+{
+    if (!gated_)
+        return std::nullopt;
+    return cutoff;
 }
 
 void TimeWindowFilter::Begin()
@@ -23,7 +35,7 @@ void TimeWindowFilter::Begin()
 
 std::optional<std::string> TimeWindowFilter::ResultKey() const
 {
-    return std::to_string(cutoff) + "/" + type;
+    return gated_ ? std::string(1, type) : std::to_string(cutoff) + "/" + type;
 }
 
 namespace {
