@@ -60,8 +60,8 @@ private:
     std::uint32_t pageNo_;
     bool gated_;
     bool visited_ = false;
-    bool lastContinue_ = true;                // plain form
-    std::uint64_t least_ = UINT64_MAX;        // gated form: least ContinueTime on the page
+    bool lastContinue_ = true;          // plain form
+    std::uint64_t least_ = UINT64_MAX;  // gated form: least ContinueTime on the page
     std::vector<Entry> entries_;
     std::vector<std::uint8_t> bytes_;
 };
