@@ -4,9 +4,36 @@
 // PlOutOfBoundsErr; the Get/Put accessors do not check: callers keep every
 // position within Size().
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+namespace pl {
+
+// Unaligned little-endian loads, one machine load on little-endian hosts.
+inline std::uint16_t LoadLe16(const std::uint8_t* p)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint16_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+inline std::uint32_t LoadLe32(const std::uint8_t* p)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+}  // namespace pl
 
 class PlByteBuffer {
 public:
@@ -35,17 +62,9 @@ public:
 
     std::uint8_t GetByte(std::uint32_t pos) const { return bytes_[pos]; }
     void PutByte(std::uint32_t pos, std::uint8_t v) { bytes_[pos] = v; }
-    std::uint16_t GetU16(std::uint32_t pos) const
-    {
-        return static_cast<std::uint16_t>(bytes_[pos] | (bytes_[pos + 1] << 8));
-    }
+    std::uint16_t GetU16(std::uint32_t pos) const { return pl::LoadLe16(bytes_.data() + pos); }
     void PutU16(std::uint32_t pos, std::uint16_t v);
-    std::uint32_t GetU32(std::uint32_t pos) const
-    {
-        return static_cast<std::uint32_t>(bytes_[pos]) | (static_cast<std::uint32_t>(bytes_[pos + 1]) << 8) |
-               (static_cast<std::uint32_t>(bytes_[pos + 2]) << 16) |
-               (static_cast<std::uint32_t>(bytes_[pos + 3]) << 24);
-    }
+    std::uint32_t GetU32(std::uint32_t pos) const { return pl::LoadLe32(bytes_.data() + pos); }
     void PutU32(std::uint32_t pos, std::uint32_t v);
     void Write(std::uint32_t pos, const void* bytes, std::uint32_t n)
     {

@@ -27,7 +27,7 @@ void InitDataPage(PlPage& page, std::uint32_t mapBlock)
     page.bytes.PutU32(kSlotCountOffset, 0);
 }
 
-bool SlotsInside(const PlPage& page, std::string* why)
+bool FrameInside(const PlPage& page, std::string* why)
 {
     const auto fail = [why](const std::string& reason) {
         if (why)
@@ -43,19 +43,28 @@ bool SlotsInside(const PlPage& page, std::string* why)
     const std::uint32_t lastUsed = LastUsed(page);
     if (lastUsed < kEmptyLastUsed || lastUsed >= DirStart(page))
         return fail("last used byte " + std::to_string(lastUsed) + " outside the row area");
-    for (std::uint32_t k = 0; k < count; ++k) {
-        const std::uint32_t off = SlotOffset(page, k);
-        const std::uint32_t len = SlotLength(page, k);
-        if (off < kRowAreaStart || off > lastUsed || len > lastUsed + 1 - off)
-            return fail("slot " + std::to_string(k) + " outside the row area");
-    }
     return true;
+}
+
+bool SlotInside(const PlPage& page, std::uint32_t k)
+{
+    const std::uint32_t off = SlotOffset(page, k);
+    const std::uint32_t len = SlotLength(page, k);
+    const std::uint32_t lastUsed = LastUsed(page);
+    return off >= kRowAreaStart && off <= lastUsed && len <= lastUsed + 1 - off;
 }
 
 State Check(const PlPage& page, std::string* why)
 {
-    if (!SlotsInside(page, why))
+    if (!FrameInside(page, why))
         return State::kDamaged;
+    for (std::uint32_t k = 0; k < SlotCount(page); ++k) {
+        if (!SlotInside(page, k)) {
+            if (why)
+                *why = "slot " + std::to_string(k) + " outside the row area";
+            return State::kDamaged;
+        }
+    }
     bool packed = true;
     std::uint32_t expected = kRowAreaStart;
     for (std::uint32_t k = 0; k < SlotCount(page); ++k) {

@@ -22,10 +22,13 @@ enum class State {
 void InitDataPage(PlPage& page, std::uint32_t mapBlock);
 // why, when given, receives what made the page less than Packed.
 State Check(const PlPage& page, std::string* why = nullptr);
-// The part of Check that keeps reads inside the page: the type, the slot
-// count, the row area and every slot lie where they should. The rows' own
-// field directories are not looked at (pl::row::DirectoryInside).
-bool SlotsInside(const PlPage& page, std::string* why = nullptr);
+// The parts of Check that keep reads inside the page, for readers that check
+// rows one by one: the type, slot count, directory start and last used byte
+// agree (FrameInside); slot k lies inside the row area (SlotInside, REQUIRES
+// FrameInside and k < SlotCount()). The rows' own field directories are
+// pl::row::DirectoryInside.
+bool FrameInside(const PlPage& page, std::string* why = nullptr);
+bool SlotInside(const PlPage& page, std::uint32_t k);
 
 inline std::uint32_t SlotCount(const PlPage& page)
 {

@@ -3,7 +3,8 @@
 // the start of every scan; then, for every row visited, Accept (take the row)
 // and Continue (false skips the rest of the data page and ends the scan after
 // the current space-map page), always both and in that order. The base takes
-// every row.
+// every row. Rows handed to a filter are whole: their field directory and
+// fields lie inside them.
 
 #include <cstdint>
 #include <optional>

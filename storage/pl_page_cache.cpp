@@ -40,16 +40,26 @@ bool PlPageCache::ReadBlock(std::uint32_t idx, PlPage& page)
 
 bool PlPageCache::WriteBlock(std::uint32_t idx, const PlPage& page)
 {
-    // Before the write: a write that fails leaves the block unknown, to be
-    // read again by everyone.
+    // Forgotten before the write: a write that fails leaves the block
+    // unknown, to be read again by everyone.
     Changed(idx);
-    DropBlock(idx);
     if (idx >= runFirst_ && idx - runFirst_ < runCount_)
         runCount_ = 0;
+    std::optional<std::uint32_t> reuse;  // the block's own frame, when it is kept
+    if (const auto it = frameOf_.find(idx); it != frameOf_.end())
+        reuse = it->second;
+    DropBlock(idx);
     heap_.WriteBlock(idx, page);
-    Frame& frame = FreeFrame(idx);
-    frame.page.bytes = page.bytes;
-    frame.page.pageNo = idx;
+    Frame* frame = nullptr;
+    if (reuse) {
+        frameOf_[idx] = *reuse;
+        frame = &frames_[*reuse];
+        frame->lastUse = ++uses_;
+    } else {
+        frame = &FreeFrame(idx);
+    }
+    frame->page.bytes = page.bytes;
+    frame->page.pageNo = idx;
     return true;
 }
 

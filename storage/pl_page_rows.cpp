@@ -30,6 +30,8 @@ bool PlPageRows::FillFrom(const PlPage& page, PlDbFilter& filter, Scratch& scrat
     PlRow& row = scratch.row;
     std::uint32_t k = pl::data_page::SlotCount(page);
     for (; k > 0; --k) {
+        if (checkRows && !pl::data_page::SlotInside(page, k - 1))
+            return false;
         row.Assign(page.bytes.At(pl::data_page::SlotOffset(page, k - 1)), pl::data_page::SlotLength(page, k - 1));
         if (checkRows && !row.IsWellFormed())
             return false;
@@ -51,10 +53,12 @@ bool PlPageRows::FillFrom(const PlPage& page, PlDbFilter& filter, Scratch& scrat
     }
     // Rows after a stop are not filtered, but a damaged one still makes the
     // whole page damaged.
-    for (; checkRows && k > 1; --k)
-        if (!pl::row::DirectoryInside(page.bytes.At(pl::data_page::SlotOffset(page, k - 2)),
+    for (; checkRows && k > 1; --k) {
+        if (!pl::data_page::SlotInside(page, k - 2) ||
+            !pl::row::DirectoryInside(page.bytes.At(pl::data_page::SlotOffset(page, k - 2)),
                                       pl::data_page::SlotLength(page, k - 2)))
             return false;
+    }
     return true;
 }
 

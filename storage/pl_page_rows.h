@@ -25,13 +25,13 @@ public:
 
     explicit PlPageRows(std::uint32_t pageNo, bool gated) : pageNo_(pageNo), gated_(gated) {}
 
-    // Filters the rows of a data page whose slots lie inside it
-    // (pl::data_page::SlotsInside). With checkRows, a row whose field
-    // directory does not lie inside it makes the page damaged: it then holds
-    // no rows, although the filter saw the rows before (only filters with a
-    // result key, whose answers have no lasting effect, may be run so).
-    // Without it, every row must be known to be whole. A filter that throws
-    // leaves the rows taken before the throwing row.
+    // Filters the rows of a data page whose frame is sound
+    // (pl::data_page::FrameInside). With checkRows, a slot outside the row
+    // area or a row whose field directory does not lie inside it makes the
+    // page damaged: it then holds no rows, although the filter saw the rows
+    // before (only filters with a result key, whose answers have no lasting
+    // effect, may be run so). Without it, the page must have passed Check. A
+    // filter that throws leaves the rows taken before the throwing row.
     void Fill(const PlPage& page, PlDbFilter& filter, Scratch& scratch, bool checkRows);
 
     std::uint32_t PageNo() const { return pageNo_; }

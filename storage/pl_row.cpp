@@ -72,19 +72,17 @@ void PlRow::SetField(std::uint16_t i, std::string_view text)
 
 bool pl::row::DirectoryInside(const std::uint8_t* bytes, std::uint32_t size)
 {
-    const auto load16 = [bytes](std::uint32_t pos) {
-        return static_cast<std::uint32_t>(bytes[pos]) | (static_cast<std::uint32_t>(bytes[pos + 1]) << 8);
-    };
     if (size < 2)
         return false;
-    const std::uint32_t n = load16(0);
+    const std::uint32_t n = pl::LoadLe16(bytes);
     const std::uint32_t dirEnd = 2 + 4 * n;
     if (dirEnd > size)
         return false;
     bool outside = false;
     for (std::uint32_t i = 0; i < n; ++i) {
-        const std::uint32_t off = load16(2 + 4 * i);
-        outside |= (off < dirEnd) | (off + load16(4 + 4 * i) > size);
+        const std::uint32_t entry = pl::LoadLe32(bytes + 2 + 4 * i);  // offset, then length
+        const std::uint32_t off = entry & 0xFFFF;
+        outside |= (off < dirEnd) | (off + (entry >> 16) > size);
     }
     return !outside;
 }

@@ -164,8 +164,8 @@ bool PlScanner::ReadGroup(Pass& pass, std::uint32_t m, const PlScanGroup* before
         auto rows = std::make_shared<PlPageRows>(d, pass.threshold.has_value());
         // A filter with a result key may see the rows of a page that turns out
         // damaged; one without must not, so its pages are checked whole first.
-        if (pl::data_page::SlotsInside(data) &&
-            (pass.keyed || pl::data_page::Check(data) != pl::data_page::State::kDamaged)) {
+        if (pass.keyed ? pl::data_page::FrameInside(data)
+                       : pl::data_page::Check(data) != pl::data_page::State::kDamaged) {
             try {
                 rows->Fill(data, pass.filter, scratch_, pass.keyed);
             } catch (...) {
