@@ -94,3 +94,18 @@ void PlPageRows::Row(std::uint32_t i, PlRow& row) const
     const std::uint32_t begin = i == 0 ? 0 : entries_[i - 1].end;
     row.Assign(bytes_.data() + begin, entries_[i].end - begin);
 }
+
+std::shared_ptr<const PlPageRows> PlPageRows::Nothing(bool visited, bool lastContinue)
+{
+    static const std::shared_ptr<const PlPageRows> kinds[2][2] = {{Make(false, false), Make(false, true)},
+                                                                  {Make(true, false), Make(true, true)}};
+    return kinds[visited][lastContinue];
+}
+
+std::shared_ptr<const PlPageRows> PlPageRows::Make(bool visited, bool lastContinue)
+{
+    auto rows = std::make_shared<PlPageRows>(false);
+    rows->visited_ = visited;
+    rows->lastContinue_ = lastContinue;
+    return rows;
+}

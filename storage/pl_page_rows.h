@@ -12,6 +12,7 @@
 // then the accepted rows before the first row below it, found by a search.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "storage/pl_db_filter.h"
@@ -23,7 +24,12 @@ public:
     // Working memory of Fill, kept by the caller from page to page.
     struct Scratch;
 
-    explicit PlPageRows(std::uint32_t pageNo, bool gated) : pageNo_(pageNo), gated_(gated) {}
+    explicit PlPageRows(bool gated) : gated_(gated) {}
+
+    // What a plain-form page that gave no rows is, shared by all such pages
+    // so that a view over a large archive holds little for them.
+    static std::shared_ptr<const PlPageRows> Nothing(bool visited, bool lastContinue);
+    bool IsNothing() const { return !gated_ && entries_.empty(); }
 
     // Filters the rows of a data page whose frame is sound
     // (pl::data_page::FrameInside). With checkRows, a slot outside the row
@@ -34,7 +40,6 @@ public:
     // filter that throws leaves the rows taken before the throwing row.
     void Fill(const PlPage& page, PlDbFilter& filter, Scratch& scratch, bool checkRows);
 
-    std::uint32_t PageNo() const { return pageNo_; }
     // At least one row was handed to the filter.
     bool Visited() const { return visited_; }
     // The number of rows taken and the last Continue result, under a
@@ -52,12 +57,12 @@ private:
         std::uint16_t slot;
     };
 
+    static std::shared_ptr<const PlPageRows> Make(bool visited, bool lastContinue);
     // False when checkRows found a damaged row.
     bool FillFrom(const PlPage& page, PlDbFilter& filter, Scratch& scratch, bool checkRows);
     // Keeps what the scratch holds, in memory of exactly its size.
     void Keep(Scratch& scratch);
 
-    std::uint32_t pageNo_;
     bool gated_;
     bool visited_ = false;
     bool lastContinue_ = true;          // plain form

@@ -156,12 +156,13 @@ bool PlScanner::ReadGroup(Pass& pass, std::uint32_t m, const PlScanGroup* before
             continue;
         const std::uint32_t d = m + 1 + static_cast<std::uint32_t>(e);
         std::shared_ptr<const PlPageRows> kept = before && !Changed(d) ? before->Find(d) : nullptr;
+        const auto slot = static_cast<std::uint8_t>(e);
         if (kept) {
-            group.Add(std::move(kept), pass.Threshold());
+            group.Add(slot, std::move(kept), pass.Threshold());
             continue;
         }
         const PlPage& data = pass.cache.GetForScan(d);
-        auto rows = std::make_shared<PlPageRows>(d, pass.threshold.has_value());
+        auto rows = std::make_shared<PlPageRows>(pass.threshold.has_value());
         // A filter with a result key may see the rows of a page that turns out
         // damaged; one without must not, so its pages are checked whole first.
         if (pass.keyed ? pl::data_page::FrameInside(data)
@@ -169,11 +170,14 @@ bool PlScanner::ReadGroup(Pass& pass, std::uint32_t m, const PlScanGroup* before
             try {
                 rows->Fill(data, pass.filter, scratch_, pass.keyed);
             } catch (...) {
-                group.Add(std::move(rows), pass.Threshold());
+                group.Add(slot, std::move(rows), pass.Threshold());
                 throw;
             }
         }
-        group.Add(std::move(rows), pass.Threshold());
+        if (rows->IsNothing())
+            group.Add(slot, PlPageRows::Nothing(rows->Visited(), rows->LastContinue(0)), pass.Threshold());
+        else
+            group.Add(slot, std::move(rows), pass.Threshold());
     }
     return true;
 }

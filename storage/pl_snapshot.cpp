@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-void PlScanGroup::Add(std::shared_ptr<const PlPageRows> page, std::uint64_t threshold)
+void PlScanGroup::Add(std::uint8_t entry, std::shared_ptr<const PlPageRows> page, std::uint64_t threshold)
 {
+    entries[pageCount] = entry;
     const std::uint32_t n = page->Taken(threshold);
     if (page->Visited())
         lastContinue = page->LastContinue(threshold);
@@ -34,7 +35,7 @@ bool PlScanGroup::Retake(std::uint64_t threshold)
 std::shared_ptr<const PlPageRows> PlScanGroup::Find(std::uint32_t pageNo) const
 {
     for (std::uint8_t p = 0; p < pageCount; ++p)
-        if (pages[p]->PageNo() == pageNo)
+        if (PageNo(p) == pageNo)
             return pages[p];
     return nullptr;
 }
@@ -123,7 +124,7 @@ std::int32_t PlSnapshot::FindMap(std::uint32_t map) const
     return g >= 0 && GroupAt(g).map == map ? g : -1;
 }
 
-std::pair<const PlPageRows*, std::uint32_t> PlSnapshot::Locate(std::int32_t i) const
+PlSnapshot::Place PlSnapshot::Locate(std::int32_t i) const
 {
     // Groups are kept oldest first, records are numbered newest first.
     const std::uint32_t r = static_cast<std::uint32_t>(Size() - 1 - i);
@@ -137,17 +138,17 @@ std::pair<const PlPageRows*, std::uint32_t> PlSnapshot::Locate(std::int32_t i) c
     std::uint8_t p = 0;
     while (j >= group.taken[p])
         j -= group.taken[p++];
-    return {group.pages[p].get(), j};
+    return {&group, p, j};
 }
 
 tid PlSnapshot::TidAt(std::int32_t i) const
 {
-    const auto [page, j] = Locate(i);
-    return tid{page->PageNo(), page->Slot(j)};
+    const Place place = Locate(i);
+    return tid{place.group->PageNo(place.page), place.group->pages[place.page]->Slot(place.row)};
 }
 
 void PlSnapshot::RowAt(std::int32_t i, PlRow& row) const
 {
-    const auto [page, j] = Locate(i);
-    page->Row(j, row);
+    const Place place = Locate(i);
+    place.group->pages[place.page]->Row(place.row, row);
 }

@@ -26,12 +26,14 @@ struct PlScanGroup {
     std::uint32_t rows = 0;  // rows taken from all its pages
     std::uint8_t pageCount = 0;
     bool lastContinue = true;  // the scan goes on after this map page
-    // The data pages read, in scan order (entries 2, 1, 0), and how many of
-    // their rows the scan took.
+    // The data pages read, in scan order (entries 2, 1, 0): their entry in
+    // the map page, what they gave and how many of their rows the scan took.
+    std::array<std::uint8_t, pl::page::kEntriesPerMap> entries{};
     std::array<std::shared_ptr<const PlPageRows>, pl::page::kEntriesPerMap> pages;
     std::array<std::uint16_t, pl::page::kEntriesPerMap> taken{};
 
-    void Add(std::shared_ptr<const PlPageRows> rows, std::uint64_t threshold);
+    std::uint32_t PageNo(std::uint8_t p) const { return map + 1 + entries[p]; }
+    void Add(std::uint8_t entry, std::shared_ptr<const PlPageRows> rows, std::uint64_t threshold);
     // Counts again under another threshold; true when anything changed.
     bool Retake(std::uint64_t threshold);
     // The rows read from data page pageNo, or null.
@@ -69,7 +71,12 @@ private:
 
     void AddChunk(std::vector<PlScanGroup> groups);
     void AddChunk(std::shared_ptr<const Chunk> chunk);
-    std::pair<const PlPageRows*, std::uint32_t> Locate(std::int32_t i) const;
+    struct Place {
+        const PlScanGroup* group;
+        std::uint8_t page;  // in the group's scan order
+        std::uint32_t row;  // in the page's rows taken
+    };
+    Place Locate(std::int32_t i) const;
 
     std::vector<std::shared_ptr<const Chunk>> chunks_;
     std::vector<std::uint32_t> rowEnds_;    // rows in chunks [0, c]

@@ -8,7 +8,7 @@
 //           archive.
 //   scan:   a new search view over the whole year on an open archive, against
 //           a raw read of the same file in 1 MiB and in 4 KiB reads.
-// Usage: bench_storage_memory [ROWS...]   (default 100000)
+// Usage: bench_storage_memory [ROWS[:YEARS]...]   (default 100000, over 1 year)
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -53,7 +53,8 @@ long StatusKib(const char* field)
     return -1;
 }
 
-std::string MakeArchive(const std::string& dir, int rows)
+// `rows` rows over the `years` years before kBenchNow.
+std::string MakeArchive(const std::string& dir, int rows, int years)
 {
     const std::string path = dir + "/archive-" + std::to_string(rows) + ".qdb";
     PlDatabase db;
@@ -62,8 +63,12 @@ std::string MakeArchive(const std::string& dir, int rows)
         std::perror(path.c_str());
         std::exit(1);
     }
-    for (int i = 0; i < rows; ++i)
-        db.Insert(ToPlRow(MakeBenchRow(i, rows)));
+    const int perYear = (rows + years - 1) / years;
+    for (int i = 0; i < rows; ++i) {
+        BenchRow row = MakeBenchRow(i % perYear, perYear);  // within the last year
+        row.received -= static_cast<std::uint64_t>(years - 1 - i / perYear) * 365 * kDay;
+        db.Insert(ToPlRow(row));
+    }
     return path;
 }
 
@@ -122,8 +127,8 @@ Held RunHold(const std::string& path)
     FILE* child = ::popen(command.c_str(), "r");
     Held held;
     std::size_t bytes = 0;
-    if (!child || std::fscanf(child, "%ld %ld %ld %lf %zu", &held.before, &held.rss, &held.records, &held.openMs,
-                              &bytes) != 5) {
+    if (!child ||
+        std::fscanf(child, "%ld %ld %ld %lf %zu", &held.before, &held.rss, &held.records, &held.openMs, &bytes) != 5) {
         std::fprintf(stderr, "the holding process failed\n");
         std::exit(1);
     }
@@ -176,9 +181,10 @@ void CompareScan(const std::string& path)
     for (auto* v : {&ours, &raw1m, &raw4k})
         std::sort(v->begin(), v->end());
     const double o = ours[7], r1 = raw1m[7], r4 = raw4k[7];
-    std::printf("  open scan (new search view, %d rows taken): %.2f ms; raw read 1 MiB: %.2f ms (%.2fx), "
-                "4 KiB: %.2f ms (%.2fx)\n",
-                taken, o, r1, o / r1, r4, o / r4);
+    std::printf(
+        "  open scan (new search view, %d rows taken): %.2f ms; raw read 1 MiB: %.2f ms (%.2fx), "
+        "4 KiB: %.2f ms (%.2fx)\n",
+        taken, o, r1, o / r1, r4, o / r4);
 }
 
 }  // namespace
@@ -187,23 +193,29 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--hold")
         return Hold(argv[2]);
-    std::vector<int> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.push_back(std::atoi(argv[i]));
+    std::vector<std::pair<int, int>> sizes;  // rows, years
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const std::size_t colon = arg.find(':');
+        const int years = colon == std::string::npos ? 1 : std::max(1, std::atoi(arg.c_str() + colon + 1));
+        sizes.emplace_back(std::max(years, std::atoi(arg.c_str())), years);
+    }
     if (sizes.empty())
-        sizes.push_back(kBenchRows);
+        sizes.emplace_back(kBenchRows, 1);
 
     const std::string dir = ScratchPath("memory");
     std::filesystem::create_directories(dir);
-    const Held empty = RunHold(MakeArchive(dir, 0));
+    const Held empty = RunHold(MakeArchive(dir, 0, 1));
     std::printf("empty archive: VmRSS %ld KiB (%ld KiB before opening)\n", empty.rss, empty.before);
-    for (const int rows : sizes) {
-        const std::string path = MakeArchive(dir, rows);
+    for (const auto& [rows, years] : sizes) {
+        const std::string path = MakeArchive(dir, rows, years);
         const Held held = RunHold(path);
-        std::printf("%d rows (%.1f MiB file): VmRSS %ld KiB, %+ld KiB against the empty archive; %ld records in the "
-                    "views, opened in %.1f ms\n",
-                    rows, static_cast<double>(std::filesystem::file_size(path)) / (1 << 20), held.rss,
-                    held.rss - empty.rss, held.records, held.openMs);
+        std::printf(
+            "%d rows over %d year(s) (%.1f MiB file): VmRSS %ld KiB, %+ld KiB against the empty archive; %ld records "
+            "in the "
+            "views, opened in %.1f ms\n",
+            rows, years, static_cast<double>(std::filesystem::file_size(path)) / (1 << 20), held.rss,
+            held.rss - empty.rss, held.records, held.openMs);
         CompareScan(path);
         std::filesystem::remove(path);
     }
