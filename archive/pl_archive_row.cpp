@@ -73,11 +73,7 @@ std::optional<std::uint64_t> ReceivedTime(const PlRow& row)
 {
     if (row.FieldLength(kReceivedField) != 8)
         return std::nullopt;
-    const std::uint8_t* bytes = row.GetField(kReceivedField);
-    std::uint64_t t = 0;
-    for (int i = 7; i >= 0; --i)
-        t = (t << 8) | bytes[i];
-    return t;
+    return pl::LoadLe64(row.GetField(kReceivedField));  // low 32 bits first, each half little-endian
 }
 
 char RowType(const PlRow& row)

@@ -2,12 +2,6 @@
 
 #include "storage/pl_storage_errors.h"
 
-void PlByteBuffer::Assign(const void* bytes, std::uint32_t n)
-{
-    const auto* from = static_cast<const std::uint8_t*>(bytes);
-    bytes_.assign(from, from + n);
-}
-
 void PlByteBuffer::InsertGap(std::uint32_t pos, std::uint32_t count)
 {
     if (pos > Size())

@@ -33,6 +33,16 @@ inline std::uint32_t LoadLe32(const std::uint8_t* p)
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
+inline std::uint64_t LoadLe64(const std::uint8_t* p)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    return static_cast<std::uint64_t>(LoadLe32(p)) | (static_cast<std::uint64_t>(LoadLe32(p + 4)) << 32);
+}
+
 }  // namespace pl
 
 class PlByteBuffer {
@@ -45,7 +55,12 @@ public:
     void Resize(std::uint32_t n) { bytes_.assign(n, 0); }
     // Keeps the first min(Size(), n) bytes; new bytes are zero.
     void Realloc(std::uint32_t n) { bytes_.resize(n, 0); }
-    void Assign(const void* bytes, std::uint32_t n);
+    // Inline: a scan assigns every row it reads.
+    void Assign(const void* bytes, std::uint32_t n)
+    {
+        const auto* from = static_cast<const std::uint8_t*>(bytes);
+        bytes_.assign(from, from + n);
+    }
 
     // Opens count bytes at pos, moving [pos, Size()) up. Throws PlOutOfBoundsErr
     // when pos > Size(), changing nothing.

@@ -32,7 +32,7 @@ bool PlPageRows::FillFrom(const PlPage& page, PlDbFilter& filter, Scratch& scrat
     for (; k > 0; --k) {
         if (checkRows && !pl::data_page::SlotInside(page, k - 1))
             return false;
-        row.Assign(page.bytes.At(pl::data_page::SlotOffset(page, k - 1)), pl::data_page::SlotLength(page, k - 1));
+        row.View(page.bytes.At(pl::data_page::SlotOffset(page, k - 1)), pl::data_page::SlotLength(page, k - 1));
         if (checkRows && !row.IsWellFormed())
             return false;
         const bool accept = filter.Accept(row);

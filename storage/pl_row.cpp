@@ -13,13 +13,46 @@ void CheckRowSize(std::uint64_t size, const char* condition)
 }
 }  // namespace
 
+PlRow& PlRow::operator=(const PlRow& other)
+{
+    if (this != &other) {
+        bytes_ = other.Owned();
+        view_ = nullptr;
+    }
+    return *this;
+}
+
+PlByteBuffer PlRow::Owned() const
+{
+    if (!view_)
+        return bytes_;
+    PlByteBuffer copy;
+    copy.Assign(view_, viewSize_);
+    return copy;
+}
+
+void PlRow::Own()
+{
+    if (view_) {
+        bytes_.Assign(view_, viewSize_);
+        view_ = nullptr;
+    }
+}
+
+bool PlRow::operator==(const PlRow& other) const
+{
+    return GetSize() == other.GetSize() && (GetSize() == 0 || std::memcmp(Data(), other.Data(), GetSize()) == 0);
+}
+
 void PlRow::Reset(std::uint32_t size)
 {
+    view_ = nullptr;
     bytes_.Resize(size);  // zero-filled, so the field count is 0
 }
 
 void PlRow::SetFieldCount(std::uint16_t n)
 {
+    Own();
     const std::uint16_t old = FieldCount();
     if (n > old) {
         const std::uint32_t grow = 4u * (n - old);
@@ -44,6 +77,7 @@ void PlRow::SetFieldCount(std::uint16_t n)
 
 void PlRow::SetField(std::uint16_t i, const void* bytes, std::uint16_t len)
 {
+    Own();
     // Checked before anything changes, so a refused field leaves the row as it was.
     const std::uint64_t added =
         i >= FieldCount() ? 4u * (i + 1u - FieldCount()) + std::uint64_t{len} : std::uint64_t{len};

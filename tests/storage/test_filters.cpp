@@ -1,7 +1,5 @@
 #include "test_filters.h"
 
-#include <cctype>
-
 #include "test_support.h"
 
 bool TimeWindowFilter::Accept(const PlRow& row)
@@ -39,12 +37,19 @@ std::optional<std::string> TimeWindowFilter::ResultKey() const
 }
 
 namespace {
+char AsciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// ASCII case folded in place, as the archive's name comparison does for
+// ASCII names (and SQLite's NOCASE does).
 bool SameIgnoringCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i]))
             return false;
     return true;
 }
