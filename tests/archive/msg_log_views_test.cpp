@@ -132,15 +132,16 @@ TEST_F(ArchiveViews, ManualSearchTakesWholeDaysInclusive)
     Add(dayStart - 1, "A", "B", "before", '1');
     Add(dayStart, "A", "B", "first", '1');
     Add(dayEnd, "B", "A", "last", '2');
-    Add(dayEnd + 1, "A", "B", "after", '1');
+    Add(dayEnd + kFileTimeMillisecond / 2, "B", "A", "at 23:59:59.9995", '2');  // archived as .999
+    Add(dayEnd + kFileTimeMillisecond, "A", "B", "after", '1');
     search.Filter().from = dayStart;
     search.Filter().to = dayEnd;
     search.Open();
-    EXPECT_EQ(Messages(search), (Texts{"last", "first"}));
+    EXPECT_EQ(Messages(search), (Texts{"at 23:59:59.9995", "last", "first"}));
     // FilterManual has no window of its own: the clock does not matter.
     clock.now += 400 * kFileTimeDay;
     Add(clock.now, "A", "B", "much later", '1');
-    EXPECT_EQ(Messages(search), (Texts{"last", "first"}));
+    EXPECT_EQ(Messages(search), (Texts{"at 23:59:59.9995", "last", "first"}));
 }
 
 TEST_F(ArchiveViews, ReadValueDecodesEveryFieldAndRefusesBadIndexes)
@@ -153,7 +154,7 @@ TEST_F(ArchiveViews, ReadValueDecodesEveryFieldAndRefusesBadIndexes)
     received.Open();
 
     EXPECT_EQ(received.GetValue(0, "Received").GetTag(), PlValue::kScalar);
-    EXPECT_EQ(received.GetValue(0, "Received").Time(), t);
+    EXPECT_EQ(received.GetValue(0, "Received").Time(), t - t % kFileTimeMillisecond);  // whole milliseconds
     EXPECT_EQ(received.GetValue(0, "Origin").Text(), "ALICE");
     EXPECT_EQ(received.GetValue(0, "Recipient").Text(), "BOB");
     EXPECT_EQ(received.GetValue(0, "Message").Text(), "hello\r\nthere");
