@@ -96,10 +96,10 @@ void PlPageCache::ReadRun(std::uint32_t idx)
     const std::uint32_t count = GetBlockCount();
     if (idx >= count)
         throw PlFileDatabaseError();
-    if (run_.empty())
-        run_.resize(kRunBlocks);
     const std::uint32_t end = std::min(count, idx + kEntriesPerMap + 1);
     const std::uint32_t first = end > kRunBlocks ? end - kRunBlocks : 0;
+    if (run_.size() < end - first)
+        run_.resize(end - first);  // no larger than the file
     runCount_ = 0;
     try {
         heap_.ReadPages(first, end - first, run_.data());

@@ -30,6 +30,16 @@ char32_t ToUpper(char32_t code)
 
 std::string UpperCase(std::string_view text)
 {
+    // Names and keys are mostly ASCII: mapped byte by byte, with the same result.
+    bool ascii = true;
+    for (const char c : text)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) {
+        std::string out(text);
+        for (char& c : out)
+            c = static_cast<char>(ToUpper(static_cast<unsigned char>(c)));
+        return out;
+    }
     std::string out;
     out.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size();) {
