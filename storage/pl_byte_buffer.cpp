@@ -2,12 +2,6 @@
 
 #include "storage/pl_storage_errors.h"
 
-void PlByteBuffer::Assign(const void* bytes, std::uint32_t n)
-{
-    bytes_.resize(n);
-    Write(0, bytes, n);
-}
-
 void PlByteBuffer::InsertGap(std::uint32_t pos, std::uint32_t count)
 {
     if (pos > Size())

@@ -5,8 +5,10 @@
 // checked its lengths never reads outside its bytes and one that forgot
 // cannot either. Writers append to a vector or store at a position.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -42,6 +44,38 @@ inline void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t value)
 {
     PutLe16(out, static_cast<std::uint16_t>(value));
     PutLe16(out, static_cast<std::uint16_t>(value >> 16));
+}
+
+// Unchecked loads from `p`, which must hold the value's bytes: one machine
+// load on little-endian hosts (the storage engine's hot paths).
+inline std::uint16_t LoadLe16(const std::uint8_t* p)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint16_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+inline std::uint32_t LoadLe32(const std::uint8_t* p)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    return LoadLe16(p) | static_cast<std::uint32_t>(LoadLe16(p + 2)) << 16;
+}
+
+inline std::uint64_t LoadLe64(const std::uint8_t* p)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    return LoadLe32(p) | static_cast<std::uint64_t>(LoadLe32(p + 4)) << 32;
 }
 
 // Stores at `at`, which must hold the value's bytes.
