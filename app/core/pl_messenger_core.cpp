@@ -68,6 +68,7 @@ PlMessengerCore::PlMessengerCore(PlMessengerSetup setup, PlMessengerFront& front
       registry_(setup_.registryPath),
       autostart_(setup_.autostartPath),
       options_(registry_, autostart_, setup_.programPath),
+      placements_(registry_),
       archive_(clock_),
       contacts_(setup_.contactPollMs),
       network_(std::move(network)),
@@ -96,7 +97,7 @@ void PlMessengerCore::LoadSettingsAndTexts()
 {
     options_.LoadOptions();
     PlTextTable& texts = PlTextTable::Instance();
-    texts.AddDefaults(kPlBuiltinTexts, kPlBuiltinTextCount);
+    PlAddAllDefaults(texts);
     const std::string& language = options_.Option(id::kSysLanguageFile).Text();
     if (!language.empty() && !setup_.languageFolder.empty())
         texts.LoadLanguageFile(PlLanguageFilePath(setup_.languageFolder, language));

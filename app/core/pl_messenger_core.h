@@ -29,6 +29,7 @@
 #include "app/core/pl_send_outcome.h"
 #include "app/settings/pl_option_hooks.h"
 #include "app/settings/pl_options.h"
+#include "app/settings/pl_window_placement.h"
 #include "archive/pl_contacts_data_set.h"
 #include "archive/pl_contacts_manager.h"
 #include "platform/registry/pl_registry_file.h"
@@ -78,6 +79,8 @@ public:
     void Shutdown();
 
     PlOptions& Options() { return options_; }
+    // The windows' placements, in the registry file of the options.
+    PlPlacementStore& Placements() { return placements_; }
     PlMessageArchive& Archive() { return archive_; }
     PlContactsManager& Contacts() { return contacts_; }
     PlMessengerNetwork& Network() { return *network_; }
@@ -132,6 +135,7 @@ private:
     PlRegistryFile registry_;
     PlAutostart autostart_;
     PlOptions options_;
+    PlPlacementStore placements_;
     PlMessageArchive archive_;
     PlContactsDataSet contactsData_;
     PlContactsManager contacts_;

@@ -40,10 +40,9 @@ TEST(Recipients, SeparatorsEmptyNamesAndPictureTypes)
 {
     const auto field = Field(U"alice; LABGROUP, bob,, carol", {1, 2, 1, 1});
     const std::vector<PlRecipient> recipients = PlReadRecipients(field, {});
-    EXPECT_EQ(recipients, (std::vector<PlRecipient>{{1, "alice", "alice"},
-                                                    {2, "LABGROUP", "LABGROUP"},
-                                                    {1, "bob", "bob"},
-                                                    {1, "carol", "carol"}}));
+    EXPECT_EQ(recipients,
+              (std::vector<PlRecipient>{
+                  {1, "alice", "alice"}, {2, "LABGROUP", "LABGROUP"}, {1, "bob", "bob"}, {1, "carol", "carol"}}));
     EXPECT_TRUE(PlReadRecipients(Field(U" ,; ,", {}), {}).empty());
 }
 
@@ -54,9 +53,8 @@ TEST(Recipients, AGroupStandsForItsMembersEachWithItsType)
         Group("team", {{1, "NOT", "Not me", "team", 1}}),
     };
     const auto field = Field(U"Team, Missing, Ünïcode", {3, 3, 1});
-    EXPECT_EQ(PlReadRecipients(field, groups), (std::vector<PlRecipient>{{1, "ALICE", "Alice"},
-                                                                         {2, "LABGROUP", "The lab"},
-                                                                         {1, "Ünïcode", "Ünïcode"}}));
+    EXPECT_EQ(PlReadRecipients(field, groups),
+              (std::vector<PlRecipient>{{1, "ALICE", "Alice"}, {2, "LABGROUP", "The lab"}, {1, "Ünïcode", "Ünïcode"}}));
 }
 
 TEST(SendRules, EachKindOfMessageHasItsLimit)

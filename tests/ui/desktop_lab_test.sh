@@ -114,7 +114,7 @@ assert got == want, got
 print("desktop: archived 3 of 3")
 PY
 
-env PARLINO_USERNAME=bob "$parlino" --exit || fail "parlino --exit"
+env PARLINO_USERNAME=bob PARLINO_NETBT_CONF="$desk_conf" "$parlino" --exit || fail "parlino --exit"
 for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program" 2>/dev/null && fail "parlino did not end on --exit"
 wait "$program" || fail "parlino ended with status $?"
