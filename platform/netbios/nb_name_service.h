@@ -1,7 +1,8 @@
 #pragma once
 // NbNameService: the name table and name service of one adapter (RFC 1002
 // B-node, with an optional WINS server). It registers, defends, releases and
-// deletes the local names (NCBADDNAME, NCBADDGRNAME, NCBDELNAME), answers the
+// deletes the local names (NCBADDNAME, NCBADDGRNAME, NCBDELNAME), refreshes
+// the ones the WINS server holds at half the time it granted, answers the
 // queries and node-status requests of other nodes, resolves remote names and
 // keeps what it learnt in a cache, and serves adapter status (NCBASTAT). It
 // owns the adapter's name sockets. The other services see it through
@@ -78,7 +79,8 @@ private:
         std::uint16_t transactionId = 0;
         int triesLeft = 0;
         bool viaWins = false;
-        NbEventLoop::TimerId timer = 0;
+        bool refreshing = false;         // a refresh waits for the WINS server
+        NbEventLoop::TimerId timer = 0;  // of the registration, then of the next refresh
         bool service = false;
     };
 
@@ -113,11 +115,20 @@ private:
     // What arrives on the name sockets (nb_name_incoming.cpp).
     void OnNameSocket(int fd);
     void HandleNameRequest(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port);
-    void HandleNameResponse(const NbnsPacket& packet);
-    void HandleRegistrationResponse(const NbnsPacket& packet);
+    void HandleNameResponse(const NbnsPacket& packet, std::uint32_t from);
+    void HandleRegistrationResponse(const NbnsPacket& packet, std::uint32_t from);
+    void RegistrationAnswered(LocalName& entry, const NbnsPacket& packet);
     void AnswerQuery(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port);
     void AnswerNodeStatus(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port);
     void DefendName(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port);
+
+    // Refreshes with the WINS server (nb_name_refresh.cpp).
+    void RefreshAfter(LocalName& entry, std::uint32_t grantedTtl);
+    void StartRefresh(std::uint8_t num);
+    void SendRefresh(LocalName& entry);
+    void RefreshTimedOut(std::uint8_t num);
+    void RefreshAnswered(LocalName& entry, const NbnsPacket& packet);
+    void WaitAfterWack(LocalName& entry, const NbnsPacket& wack, std::function<void(std::uint8_t)> then);
 
     // Queries, node status and adapter status (nb_name_queries.cpp).
     void StartQuery(PendingQuery query);
