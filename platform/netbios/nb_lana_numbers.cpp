@@ -37,11 +37,16 @@ void NbLanaNumbers::Drop(std::uint8_t number)
 
 std::optional<std::uint8_t> NbLanaNumbers::NumberFor(const NbInterface& interface) const
 {
+    const auto free = [this](std::uint8_t number) { return !current_.contains(number); };
     const auto known = std::ranges::find_if(remembered_, [&](const auto& entry) {
         return entry.first.first == interface.name && entry.first.second == interface.address;
     });
-    if (known != remembered_.end() && !current_.contains(known->second))
+    if (known != remembered_.end() && free(known->second))
         return known->second;
+    const auto named = std::find_if(remembered_.rbegin(), remembered_.rend(),
+                                    [&](const auto& entry) { return entry.first.first == interface.name; });
+    if (named != remembered_.rend() && free(named->second))
+        return named->second;
     for (std::size_t number = 0; number < kNumbers; ++number)
         if (!current_.contains(static_cast<std::uint8_t>(number)))
             return static_cast<std::uint8_t>(number);

@@ -2,10 +2,12 @@
 // NbLanaNumbers: the bookkeeping of which LANA number each usable interface
 // has while the interfaces come, go and change address. An interface that
 // stays keeps its number; one whose address or broadcast address changed is
-// removed and added again; a new one takes the number it had before (its
-// name and address are remembered) when that is free, else the lowest free
-// number. Pure bookkeeping: the provider carries out the plan. Not
-// thread-safe; the provider uses it as loop code.
+// removed and added again. An interface that is added takes, when free, the
+// number it had before with the same address, else the number its name had
+// last (so an interface keeps its number across an address change, as an
+// adapter does on Windows), else the lowest free number. Pure bookkeeping:
+// the provider carries out the plan. Not thread-safe; the provider uses it
+// as loop code.
 
 #include "platform/netbios/nb_interfaces.h"
 
