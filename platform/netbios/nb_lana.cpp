@@ -85,7 +85,7 @@ void NbLana::Withdraw()
     sessions_.AbortSessions();
     context_.CompleteAll(NRC_BRIDGE, 0);
     sessions_.Shutdown();
-    names_.Shutdown(false);
+    names_.Withdraw();
     datagrams_.Shutdown();
 }
 

@@ -63,6 +63,8 @@ void NbNameService::RegistrationAnswered(LocalName& entry, const NbnsPacket& pac
         return;  // on a broadcast registration only objections count
     loop_.CancelTimer(entry.timer);
     entry.timer = 0;
+    if (NbWinsFarewells* farewells = context_.Settings().farewells)
+        farewells->Forget(entry.name);
     const std::uint8_t num = entry.num;
     Registered(entry);  // completes the NCB, whose routine may change the table
     if (LocalName* registered = FindNameByNum(num); registered != nullptr && registered->state == NameState::Registered)

@@ -2,7 +2,10 @@
 // with the server is refreshed (RFC 1002's name refresh request, opcode 8 as
 // Samba sends it) when half the time to live the server granted has passed,
 // so that the server never lets it expire while the adapter holds it; a
-// server that refuses a refresh gave the name to another node.
+// server that refuses a refresh gave the name to another node. A name that
+// was registered by broadcast because the server was silent (not reachable
+// yet, say, while a new address still waits for its route) is registered with
+// the server later.
 
 #include "platform/netbios/nb_name_service.h"
 
@@ -14,7 +17,8 @@ namespace {
 
 constexpr std::uint16_t kRefreshRequest = static_cast<std::uint16_t>(NbnsOpcode::Refresh) << 11;
 constexpr auto kShortestRefresh = std::chrono::seconds(1);
-constexpr auto kRefreshRetry = std::chrono::seconds(60);  // after a server that did not answer
+constexpr std::uint16_t kRegistrationRequest = 0x2900;    // opcode 5, RD
+constexpr auto kRefreshRetry = std::chrono::seconds(30);  // after a server that did not answer
 constexpr auto kDefaultWack = std::chrono::seconds(5);
 constexpr auto kLongestWack = std::chrono::seconds(60);
 
@@ -31,6 +35,13 @@ void NbNameService::RefreshAfter(LocalName& entry, std::uint32_t grantedTtl)
     entry.timer = loop_.After(delay, [this, num = entry.num] { StartRefresh(num); });
 }
 
+void NbNameService::RetryWinsLater(LocalName& entry)
+{
+    loop_.CancelTimer(entry.timer);
+    entry.refreshing = false;
+    entry.timer = loop_.After(kRefreshRetry, [this, num = entry.num] { StartRefresh(num); });
+}
+
 void NbNameService::StartRefresh(std::uint8_t num)
 {
     LocalName* entry = FindNameByNum(num);
@@ -45,8 +56,11 @@ void NbNameService::StartRefresh(std::uint8_t num)
 
 void NbNameService::SendRefresh(LocalName& entry)
 {
-    NbnsPacket packet = MakeNamePacket(kRefreshRequest, entry.name, entry.group, kNameTtl);
+    NbnsPacket packet =
+        MakeNamePacket(entry.viaWins ? kRefreshRequest : kRegistrationRequest, entry.name, entry.group, kNameTtl);
     packet.transactionId = entry.transactionId;
+    if (!entry.viaWins)
+        SendFarewells(entry);
     SendName(packet, *context_.Settings().winsServer, context_.Settings().namePort);
     --entry.triesLeft;
     entry.timer = loop_.After(kRetryInterval, [this, num = entry.num] { RefreshTimedOut(num); });
@@ -62,8 +76,7 @@ void NbNameService::RefreshTimedOut(std::uint8_t num)
         return SendRefresh(*entry);
     // A silent server: the name stays in use on the local network, and the
     // server is asked again well before the time it granted runs out.
-    entry->refreshing = false;
-    entry->timer = loop_.After(kRefreshRetry, [this, num] { StartRefresh(num); });
+    RetryWinsLater(*entry);
 }
 
 void NbNameService::RefreshAnswered(LocalName& entry, const NbnsPacket& packet)
@@ -72,8 +85,12 @@ void NbNameService::RefreshAnswered(LocalName& entry, const NbnsPacket& packet)
         entry.triesLeft = 1;
         return WaitAfterWack(entry, packet, [this](std::uint8_t num) { RefreshTimedOut(num); });
     }
-    if (packet.Rcode() == 0)
+    if (packet.Rcode() == 0) {
+        entry.viaWins = true;
+        if (NbWinsFarewells* farewells = context_.Settings().farewells)
+            farewells->Forget(entry.name);
         return RefreshAfter(entry, packet.answers.empty() ? kNameTtl : packet.answers.front().ttl);
+    }
     loop_.CancelTimer(entry.timer);
     entry.timer = 0;
     entry.refreshing = false;

@@ -55,6 +55,11 @@ public:
     // Removes every name (but the provider's own with `keepServiceNames`),
     // releasing the registered ones, and drops every query in progress.
     void Shutdown(bool keepServiceNames);
+    // The adapter's interface went: every name is removed, and the WINS
+    // server hears of each release from whatever address still reaches it,
+    // so that it need not ask the vanished address before it lets the
+    // name move (it takes a release by the address in the packet).
+    void Withdraw();
 
     // NbNameTable.
     std::optional<NbLocalName> RegisteredName(NameBytes name) const override;
@@ -107,8 +112,11 @@ private:
     void RegistrationTimedOut(std::uint8_t num);
     void Registered(LocalName& entry);
     void RemoveName(std::uint8_t num, bool release);
-    NbnsPacket MakeNamePacket(std::uint16_t flags, const NetbiosNameBytes& name, bool group, std::uint32_t ttl) const;
+    NbnsPacket MakeNamePacket(std::uint16_t flags, const NetbiosNameBytes& name, bool group, std::uint32_t ttl,
+                              std::optional<std::uint32_t> address = std::nullopt) const;
+    void SendFarewells(const LocalName& entry);
     void SendName(const NbnsPacket& packet, std::uint32_t address, std::uint16_t port);
+    void SendFromAnyAddress(const NbnsPacket& packet, std::uint32_t address, std::uint16_t port);
     void BroadcastName(const NbnsPacket& packet);
     std::uint16_t NextTransactionId() { return ++transactionId_; }
 
@@ -124,6 +132,7 @@ private:
 
     // Refreshes with the WINS server (nb_name_refresh.cpp).
     void RefreshAfter(LocalName& entry, std::uint32_t grantedTtl);
+    void RetryWinsLater(LocalName& entry);
     void StartRefresh(std::uint8_t num);
     void SendRefresh(LocalName& entry);
     void RefreshTimedOut(std::uint8_t num);
@@ -151,6 +160,7 @@ private:
     std::map<std::uint16_t, PendingQuery> queries_;
     NbNameCache cache_;
     std::uint16_t transactionId_;
+    bool withdrawn_ = false;
 };
 
 }  // namespace pl::nb

@@ -89,6 +89,7 @@ bool PlNetbiosProvider::OpenAdapter(std::uint8_t number, const NbInterface& inte
                             config_.winsServer,
                             config_.broadcastTargets,
                             lmhosts_,
+                            &farewells_,
                             queryOnly_};
     try {
         auto lana = std::make_unique<NbLana>(number, std::move(settings), *loop_, *requests_, counters_);

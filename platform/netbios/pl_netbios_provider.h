@@ -99,6 +99,7 @@ private:
     NbCounters counters_;
     std::unique_ptr<NbEventLoop> loop_;
     std::unique_ptr<NbRequests> requests_;
+    NbWinsFarewells farewells_;
     NbLanaMap lanas_;
     NbLanaNumbers numbers_;
     NbEventLoop::TimerId retryTimer_ = 0;

@@ -246,21 +246,57 @@ TEST(NetbiosAdapters, WinsNamesAreRefreshedAtHalfTheirTimeAndFollowANewAddress)
 
     interfaces->Readdress(4, kFirst, kMoved);
     Barrier(host);
-    int releases = 0;
+    int farewells = 0;  // releases for .61 from the new address
     int registrations = 0;
-    while (auto packet = wins.Next(1000)) {
-        if (packet->Opcode() == NbnsOpcode::Release)
-            ++releases;
-        if (packet->Opcode() == NbnsOpcode::Registration && wins.From() == kMoved &&
-            DecodeNbRdata(packet->additionals.front().rdata).front().address == kMoved) {
+    while (registrations < 2) {
+        auto packet = wins.Next();
+        ASSERT_TRUE(packet);
+        const auto owner = DecodeNbRdata(packet->additionals.front().rdata).front().address;
+        if (packet->Opcode() == NbnsOpcode::Release && owner == kFirst && wins.From() == kMoved)
+            ++farewells;
+        if (packet->Opcode() == NbnsOpcode::Registration && wins.From() == kMoved && owner == kMoved) {
             ++registrations;
             wins.Answer(*packet, kGranted, 8);
         }
-        if (registrations == 2 && releases == 2)
-            break;
     }
-    EXPECT_EQ(releases, 2) << "the old address released what it held";
-    EXPECT_EQ(registrations, 2) << "the service names are registered again from the new address";
+    EXPECT_EQ(farewells, 2) << "each name is released for the old address before it moves";
+}
+
+// A server that is silent when a name is added leaves it registered by
+// broadcast; the name is registered with the server later.
+TEST(NetbiosAdapters, ANameTheWinsServerMissedIsRegisteredWithItLater)
+{
+    FakeWins wins;
+    const auto clock = std::make_shared<FakeClock>();
+    NetbtConfig config = HostConfig();
+    config.winsServer = kWins;
+    FakeInterfaces* interfaces = nullptr;
+    auto source = FakeInterfaces::Make(interfaces);
+    interfaces->Up(4, "tlan0", kFirst);
+    PlNetbiosProvider host(config, clock, false, std::move(source));
+    AsyncNcb add;
+    add.ncb.ncb_command = NCBADDNAME | ASYNCH;
+    SetName(add.ncb.ncb_name, "ALICE", 0x03);
+    add.ncb.ncb_event = &add.event;
+    ASSERT_EQ(host.Netbios(&add.ncb), NRC_GOODRET);
+    for (int step = 0; step < 20 && add.Wait(20) == NRC_PENDING; ++step) {
+        clock->Advance(std::chrono::milliseconds(250));
+        host.Wake();
+    }
+    ASSERT_EQ(add.Wait(0), NRC_GOODRET) << "registered by broadcast";
+    while (wins.Next(100)) {
+    }  // the unanswered tries
+
+    clock->Advance(std::chrono::seconds(31));
+    host.Wake();
+    auto late = wins.Next();
+    ASSERT_TRUE(late && late->Opcode() == NbnsOpcode::Registration);
+    wins.Answer(*late, kGranted, 8);
+    wins.Settle(host);
+    clock->Advance(std::chrono::seconds(5));
+    host.Wake();
+    auto refresh = wins.Next();
+    EXPECT_TRUE(refresh && refresh->Opcode() == NbnsOpcode::Refresh) << "the server holds it now";
 }
 
 }  // namespace
