@@ -1,18 +1,34 @@
 #include "archive/pl_archive_row.h"
 
+#include "archive/pl_archive_time.h"
+#include "platform/bytes/pl_le_bytes.h"
 #include "platform/text/pl_codepage.h"
-#include "storage/pl_storage_errors.h"
+#include "platform/text/pl_utf8.h"
+#include "storage/page_format.h"
 
 namespace pl::archive {
 
 namespace {
 
-std::uint16_t FieldLength(std::string_view text)
+// "…": where a text was cut to fit a row.
+constexpr std::string_view kCutMark = "\xE2\x80\xA6";
+// A name longer than this cannot be a user or computer name; it is cut so
+// that the text keeps its room.
+constexpr std::size_t kMaxNameBytes = 255;
+// Field count, five directory entries, "Received" and "Type".
+constexpr std::size_t kFixedRowBytes = 2 + 4 * kFieldCount + 8 + 1;
+
+// The text, or its longest start that ends at a character boundary (and
+// not between the CR and LF of a line break) followed by the mark, in at
+// most maxBytes bytes.
+std::string Fit(std::string_view text, std::size_t maxBytes)
 {
-    if (text.size() > 0xFFFF)
-        throw PlDatabaseErr(PlFormatDiagnostic("pl::archive::MakeRow()", "text.size() <= 0xFFFF",
-                                               {{"text.size()", static_cast<long long>(text.size())}}));
-    return static_cast<std::uint16_t>(text.size());
+    if (text.size() <= maxBytes)
+        return std::string(text);
+    std::string_view kept = pl::utf8::PrefixBytes(text, maxBytes - kCutMark.size());
+    if (kept.ends_with('\r') && text[kept.size()] == '\n')
+        kept.remove_suffix(1);
+    return std::string(kept) + std::string(kCutMark);
 }
 
 }  // namespace
@@ -20,14 +36,18 @@ std::uint16_t FieldLength(std::string_view text)
 PlRow MakeRow(std::uint64_t localFileTime, std::string_view origin, std::string_view recipient, std::string_view text,
               char type)
 {
+    const std::string from = Fit(origin, kMaxNameBytes);
+    const std::string to = Fit(recipient, kMaxNameBytes);
+    const std::string message = Fit(text, pl::page::kMaxRowSize - kFixedRowBytes - from.size() - to.size());
+    const std::uint64_t time = localFileTime - localFileTime % kFileTimeMillisecond;
     PlRow row;
-    std::uint8_t time[8];
+    std::uint8_t timeBytes[8];
     for (int i = 0; i < 8; ++i)
-        time[i] = static_cast<std::uint8_t>(localFileTime >> (8 * i));
-    row.SetField(kReceivedField, time, sizeof time);
-    row.SetField(kOriginField, origin.data(), FieldLength(origin));
-    row.SetField(kRecipientField, recipient.data(), FieldLength(recipient));
-    row.SetField(kMessageField, text.data(), FieldLength(text));
+        timeBytes[i] = static_cast<std::uint8_t>(time >> (8 * i));
+    row.SetField(kReceivedField, timeBytes, sizeof timeBytes);
+    row.SetField(kOriginField, from);
+    row.SetField(kRecipientField, to);
+    row.SetField(kMessageField, message);
     row.SetField(kTypeField, &type, 1);
     return row;
 }
@@ -73,11 +93,7 @@ std::optional<std::uint64_t> ReceivedTime(const PlRow& row)
 {
     if (row.FieldLength(kReceivedField) != 8)
         return std::nullopt;
-    const std::uint8_t* bytes = row.GetField(kReceivedField);
-    std::uint64_t t = 0;
-    for (int i = 7; i >= 0; --i)
-        t = (t << 8) | bytes[i];
-    return t;
+    return pl::LoadLe64(row.GetField(kReceivedField));  // low 32 bits first, each half little-endian
 }
 
 char RowType(const PlRow& row)

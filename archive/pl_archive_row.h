@@ -31,13 +31,17 @@ inline constexpr std::string_view kRecipientName = "Recipient";
 inline constexpr std::string_view kMessageName = "Message";
 inline constexpr std::string_view kTypeName = "Type";
 
-// A row of the schema, fields set in index order. Throws PlDatabaseErr when
-// the texts do not fit one row.
+// A row of the schema, fields set in index order, that always fits a page
+// (4,044 bytes): a name longer than 255 bytes, and then a text too long for
+// the room left, are cut at a character boundary (never between the CR and
+// LF of a line break) and end in "…". The time is kept in whole
+// milliseconds (truncated), so that a day's bounds of a search include it.
 PlRow MakeRow(std::uint64_t localFileTime, std::string_view origin, std::string_view recipient, std::string_view text,
               char type);
 
 // The row for a message that arrived: from, to, and the text with every line
-// break stored as CR LF (the protocols' line-break byte 0x14, as it reads in
+// break stored as CR LF (cut as MakeRow does; the caller keeps the whole
+// message) (the protocols' line-break byte 0x14, as it reads in
 // the ANSI code page, and bare LF or CR).
 PlRow ReceivedRow(const CMsg& msg, std::uint64_t localFileTime);
 // The row for a message sent to one recipient: from (the local computer

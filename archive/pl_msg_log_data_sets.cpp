@@ -1,6 +1,7 @@
 #include "archive/pl_msg_log_data_sets.h"
 
 #include "archive/pl_archive_row.h"
+#include "storage/pl_test_hook.h"
 
 PlMsgLogDataSetBase::~PlMsgLogDataSetBase()
 {
@@ -32,17 +33,16 @@ std::int32_t PlMsgLogDataSetBase::GetLastIndex()
     return cursor_ ? cursor_->Count() - 1 : -1;
 }
 
-bool PlMsgLogDataSetBase::Position(std::int32_t index)
+bool PlMsgLogDataSetBase::ReadRecord(std::int32_t index, PlRow& row, tid& where)
 {
-    if (!cursor_ || index < 0)
-        return false;
-    return cursor_->Move(index, PlDbSrvAbstractCursor::kFromFirst);
+    return cursor_ && cursor_->ReadRecord(index, row, where);
 }
 
 PlValue& PlMsgLogDataSetBase::ReadValue(PlValue& value, std::int32_t index, const std::string& name)
 {
     PlRow row;
-    if (!Position(index) || !cursor_->GetRow(row) || !pl::archive::HasSchema(row))
+    tid where;
+    if (!ReadRecord(index, row, where) || !pl::archive::HasSchema(row))
         return value;
     using namespace pl::archive;
     if (name == kReceivedName) {
@@ -74,11 +74,13 @@ std::int32_t PlMsgLogDataSetBase::InsertRecord()
 
 void PlMsgLogDataSetBase::DeleteRecord(std::int32_t index)
 {
-    if (!Position(index))
+    PL_TEST_HOOK("PlMsgLogDataSetBase::DeleteRecord before the read");
+    PlRow row;
+    tid where;
+    if (!ReadRecord(index, row, where))
         return;
-    const tid where = cursor_->GetTid();
-    if (where == tid{})
-        return;
-    database_->Delete(where.pageno, where.slot);
+    PL_TEST_HOOK("PlMsgLogDataSetBase::DeleteRecord between the read and the delete");
+    database_->Delete(where, row);
+    PL_TEST_HOOK("PlMsgLogDataSetBase::DeleteRecord after the delete");
     Notify();
 }

@@ -41,9 +41,11 @@ public:
     void WriteValue(std::int32_t index, const std::string& name, const PlValue& value) override;
     // Refused: changes nothing and returns −1.
     std::int32_t InsertRecord() override;
-    // Deletes the row from the archive (every cursor is re-scanned), then
-    // notifies this view's observers. Throws PlDatabaseErr when the database
-    // cannot delete it.
+    // Deletes the row that record `index` shows from the archive (every
+    // cursor is re-scanned), then notifies this view's observers. The row and
+    // its place come from one snapshot, and the database deletes exactly that
+    // row, also when messages arrive meanwhile. Throws PlDatabaseErr when the
+    // database cannot delete it.
     void DeleteRecord(std::int32_t index) override;
     void ClearRecords() override {}
 
@@ -52,8 +54,9 @@ protected:
     PlDbFilter& BaseFilter() { return *filter_; }
 
 private:
-    // Positions the cursor on record `index`; false when there is no such record.
-    bool Position(std::int32_t index);
+    // Record `index` and its place, from one snapshot; false when there is
+    // no such record.
+    bool ReadRecord(std::int32_t index, PlRow& row, tid& where);
 
     std::int32_t current_ = 0;
     PlDatabase* database_ = nullptr;

@@ -8,6 +8,13 @@
 
 namespace {
 
+// Rows handed to a filter are whole (their field directory lies inside
+// them, PlDbFilter), so the schema is the field count.
+bool HasFields(const PlRow& row)
+{
+    return row.FieldCount() >= pl::archive::kFieldCount;
+}
+
 bool NamedInRow(const PlRow& row, const std::string& name)
 {
     return pl::EqualsIgnoreCase(row.FieldText(pl::archive::kOriginField), name) ||
@@ -38,10 +45,14 @@ std::uint64_t PlWindowCutoff(std::uint64_t now, std::int32_t days)
 
 bool PlTimeWindowFilter::Continue(const PlRow& row)
 {
-    if (!pl::archive::HasSchema(row))
-        return true;
-    const auto received = pl::archive::ReceivedTime(row);
-    return !received || *received >= cutoff;
+    return ContinueTime(row) >= cutoff;
+}
+
+std::uint64_t PlTimeWindowFilter::ContinueTime(const PlRow& row)
+{
+    if (!HasFields(row))
+        return UINT64_MAX;
+    return pl::archive::ReceivedTime(row).value_or(UINT64_MAX);
 }
 
 void PlTimeWindowFilter::Begin()
@@ -51,22 +62,22 @@ void PlTimeWindowFilter::Begin()
 
 std::optional<std::string> PlTimeWindowFilter::ResultKey() const
 {
-    return std::to_string(cutoff);
+    return std::string();
 }
 
 bool FilterIncoming2::Accept(const PlRow& row)
 {
-    return pl::archive::HasSchema(row) && pl::archive::RowType(row) == pl::archive::kReceivedType;
+    return HasFields(row) && pl::archive::RowType(row) == pl::archive::kReceivedType;
 }
 
 bool FilterOutcoming::Accept(const PlRow& row)
 {
-    return pl::archive::HasSchema(row) && pl::archive::RowType(row) == pl::archive::kSentType;
+    return HasFields(row) && pl::archive::RowType(row) == pl::archive::kSentType;
 }
 
 bool FilterDialog::Accept(const PlRow& row)
 {
-    if (!pl::archive::HasSchema(row))
+    if (!HasFields(row))
         return false;
     return name.empty() || NamedInRow(row, name);
 }
@@ -79,17 +90,17 @@ void FilterDialog::Begin()
 
 std::optional<std::string> FilterDialog::ResultKey() const
 {
-    return std::to_string(cutoff) + "/" + name;
+    return name;
 }
 
 bool FilterManual::Accept(const PlRow& row)
 {
-    if (!pl::archive::HasSchema(row))
-        return false;
-    if (!name.empty() && !NamedInRow(row, name))
+    if (!HasFields(row))
         return false;
     const auto received = pl::archive::ReceivedTime(row);
-    return received && from <= *received && *received <= to;
+    if (!received || *received < from || *received > to)
+        return false;
+    return name.empty() || NamedInRow(row, name);
 }
 
 std::optional<std::string> FilterManual::ResultKey() const

@@ -3,7 +3,9 @@
 // rows of the last `days` days: Begin reads "now" from the clock, goes back
 // days × 86,400,000 ms and keeps the cut-off at millisecond precision; since
 // a scan visits the newest rows first, Continue stops it at the first older
-// row. Names are compared ignoring case, Unicode-aware. Parameters are set by
+// row. They state the cut-off as their continue threshold, so a refresh after
+// the clock moved re-counts the rows it keeps instead of filtering them again.
+// Names are compared ignoring case, Unicode-aware. Parameters are set by
 // the owner before the view opens or re-scans.
 
 #include <cstdint>
@@ -29,7 +31,11 @@ public:
     // while the row is not older than the cut-off.
     bool Continue(const PlRow& row) override;
     void Begin() override;
+    // Empty: what Accept takes does not depend on the cut-off.
     std::optional<std::string> ResultKey() const override;
+    std::optional<std::uint64_t> ContinueThreshold() const override { return cutoff; }
+    // "Received", or the largest value for a row that never stops a scan.
+    std::uint64_t ContinueTime(const PlRow& row) override;
 
     std::int32_t days = 3;
     std::uint64_t cutoff = 0;

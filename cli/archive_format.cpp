@@ -1,5 +1,7 @@
 #include "cli/archive_format.h"
 
+#include "archive/pl_archive_row.h"
+
 #include <cstdio>
 #include <ctime>
 
@@ -15,12 +17,10 @@ bool IsArchiveRow(const PlRow& row)
     return row.FieldCount() == 5 && row.FieldLength(0) == 8;
 }
 
+// REQUIRES: IsArchiveRow(row).
 std::uint64_t Received(const PlRow& row)
 {
-    std::uint64_t t = 0;
-    for (int i = 7; i >= 0; --i)
-        t = (t << 8) | row.GetField(0)[i];
-    return t;
+    return pl::archive::ReceivedTime(row).value_or(0);
 }
 
 std::string TypeWord(std::string_view type)

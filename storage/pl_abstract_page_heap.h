@@ -6,7 +6,6 @@
 // whenever an operation returns.
 
 #include <cstdint>
-#include <cstring>
 
 #include "storage/pl_page.h"
 
@@ -23,16 +22,13 @@ public:
     virtual bool ReadBlock(std::uint32_t idx, PlPage& page) = 0;
     // Writes page to block idx, which must already exist (else PlFileDatabaseError).
     virtual bool WriteBlock(std::uint32_t idx, const PlPage& page) = 0;
-    // Copies blocks [first, first + count) to out (count * 4096 bytes), as
-    // count ReadBlock calls would; heaps may do it in fewer transfers.
-    virtual void ReadBlocks(std::uint32_t first, std::uint32_t count, std::uint8_t* out);
+    // Reads blocks [first, first + count) into pages[0 .. count), as count
+    // ReadBlock calls would; heaps may do it in fewer transfers.
+    virtual void ReadPages(std::uint32_t first, std::uint32_t count, PlPage* pages);
 };
 
-inline void PlAbstractPageHeap::ReadBlocks(std::uint32_t first, std::uint32_t count, std::uint8_t* out)
+inline void PlAbstractPageHeap::ReadPages(std::uint32_t first, std::uint32_t count, PlPage* pages)
 {
-    PlPage page;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        ReadBlock(first + i, page);
-        std::memcpy(out + static_cast<std::size_t>(i) * pl::page::kPageSize, page.bytes.Data(), pl::page::kPageSize);
-    }
+    for (std::uint32_t i = 0; i < count; ++i)
+        ReadBlock(first + i, pages[i]);
 }

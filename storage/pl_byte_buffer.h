@@ -4,9 +4,12 @@
 // PlOutOfBoundsErr; the Get/Put accessors do not check: callers keep every
 // position within Size().
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include "platform/bytes/pl_le_bytes.h"
 
 class PlByteBuffer {
 public:
@@ -18,7 +21,12 @@ public:
     void Resize(std::uint32_t n) { bytes_.assign(n, 0); }
     // Keeps the first min(Size(), n) bytes; new bytes are zero.
     void Realloc(std::uint32_t n) { bytes_.resize(n, 0); }
-    void Assign(const void* bytes, std::uint32_t n);
+    // Inline: a scan assigns every row it reads.
+    void Assign(const void* bytes, std::uint32_t n)
+    {
+        const auto* from = static_cast<const std::uint8_t*>(bytes);
+        bytes_.assign(from, from + n);
+    }
 
     // Opens count bytes at pos, moving [pos, Size()) up. Throws PlOutOfBoundsErr
     // when pos > Size(), changing nothing.
@@ -35,18 +43,10 @@ public:
 
     std::uint8_t GetByte(std::uint32_t pos) const { return bytes_[pos]; }
     void PutByte(std::uint32_t pos, std::uint8_t v) { bytes_[pos] = v; }
-    std::uint16_t GetU16(std::uint32_t pos) const
-    {
-        return static_cast<std::uint16_t>(bytes_[pos] | (bytes_[pos + 1] << 8));
-    }
-    void PutU16(std::uint32_t pos, std::uint16_t v);
-    std::uint32_t GetU32(std::uint32_t pos) const
-    {
-        return static_cast<std::uint32_t>(bytes_[pos]) | (static_cast<std::uint32_t>(bytes_[pos + 1]) << 8) |
-               (static_cast<std::uint32_t>(bytes_[pos + 2]) << 16) |
-               (static_cast<std::uint32_t>(bytes_[pos + 3]) << 24);
-    }
-    void PutU32(std::uint32_t pos, std::uint32_t v);
+    std::uint16_t GetU16(std::uint32_t pos) const { return pl::LoadLe16(bytes_.data() + pos); }
+    void PutU16(std::uint32_t pos, std::uint16_t v) { pl::StoreLe16(bytes_.data() + pos, v); }
+    std::uint32_t GetU32(std::uint32_t pos) const { return pl::LoadLe32(bytes_.data() + pos); }
+    void PutU32(std::uint32_t pos, std::uint32_t v) { pl::StoreLe32(bytes_.data() + pos, v); }
     void Write(std::uint32_t pos, const void* bytes, std::uint32_t n)
     {
         if (n > 0)

@@ -3,28 +3,12 @@
 #include <cstring>
 
 #include "storage/pl_meta_pages.h"
+#include "storage/pl_row.h"
 
 using namespace pl::page;
 
 namespace pl::data_page {
 namespace {
-
-bool RowDirectoryInside(const PlPage& page, std::uint32_t off, std::uint32_t len)
-{
-    if (len < kRowCountSize)
-        return false;
-    const std::uint32_t n = page.bytes.GetU16(off);
-    const std::uint32_t dirEnd = kRowCountSize + kFieldEntrySize * n;
-    if (dirEnd > len)
-        return false;
-    for (std::uint32_t i = 0; i < n; ++i) {
-        const std::uint32_t fieldOff = page.bytes.GetU16(off + FieldOffsetPos(i));
-        const std::uint32_t fieldLen = page.bytes.GetU16(off + FieldLengthPos(i));
-        if (fieldOff < dirEnd || fieldOff + fieldLen > len)
-            return false;
-    }
-    return true;
-}
 
 void SetSlot(PlPage& page, std::uint32_t k, std::uint32_t offset, std::uint32_t length)
 {
@@ -43,65 +27,62 @@ void InitDataPage(PlPage& page, std::uint32_t mapBlock)
     page.bytes.PutU32(kSlotCountOffset, 0);
 }
 
-std::uint32_t SlotCount(const PlPage& page)
+bool FrameInside(const PlPage& page, std::string* why)
 {
-    return page.bytes.GetU32(kSlotCountOffset);
+    const auto fail = [why](const std::string& reason) {
+        if (why)
+            *why = reason;
+        return false;
+    };
+    const std::uint32_t count = SlotCount(page);
+    if (pl::meta_page::PageType(page) != kDataPage)
+        return fail("not a data page (type " + std::to_string(pl::meta_page::PageType(page)) + ")");
+    if (count > kMaxSlots || DirStart(page) != kDirStartOffset - kSlotSize * count)
+        return fail("slot count " + std::to_string(count) + " and directory start " + std::to_string(DirStart(page)) +
+                    " disagree");
+    const std::uint32_t lastUsed = LastUsed(page);
+    if (lastUsed < kEmptyLastUsed || lastUsed >= DirStart(page))
+        return fail("last used byte " + std::to_string(lastUsed) + " outside the row area");
+    return true;
 }
-std::uint32_t DirStart(const PlPage& page)
+
+bool SlotInside(const PlPage& page, std::uint32_t k)
 {
-    return page.bytes.GetU32(kDirStartOffset);
-}
-std::uint32_t LastUsed(const PlPage& page)
-{
-    return page.bytes.GetU32(kLastUsedOffset);
-}
-std::uint32_t MapPointer(const PlPage& page)
-{
-    return page.bytes.GetU32(kMapPointerOffset);
-}
-std::uint32_t SlotOffset(const PlPage& page, std::uint32_t k)
-{
-    return page.bytes.GetU32(SlotOffsetPos(k));
-}
-std::uint32_t SlotLength(const PlPage& page, std::uint32_t k)
-{
-    return page.bytes.GetU32(SlotLengthPos(k));
-}
-std::uint32_t FreeSpace(const PlPage& page)
-{
-    return DirStart(page) - LastUsed(page) - 1;
+    const std::uint32_t off = SlotOffset(page, k);
+    const std::uint32_t len = SlotLength(page, k);
+    const std::uint32_t lastUsed = LastUsed(page);
+    return off >= kRowAreaStart && off <= lastUsed && len <= lastUsed + 1 - off;
 }
 
 State Check(const PlPage& page, std::string* why)
 {
-    const auto fail = [why](State state, const std::string& reason) {
-        if (why)
-            *why = reason;
-        return state;
-    };
-    const std::uint32_t count = SlotCount(page);
-    if (pl::meta_page::PageType(page) != kDataPage)
-        return fail(State::kDamaged, "not a data page (type " + std::to_string(pl::meta_page::PageType(page)) + ")");
-    if (count > kMaxSlots || DirStart(page) != kDirStartOffset - kSlotSize * count)
-        return fail(State::kDamaged, "slot count " + std::to_string(count) + " and directory start " +
-                                         std::to_string(DirStart(page)) + " disagree");
-    const std::uint32_t lastUsed = LastUsed(page);
-    if (lastUsed < kEmptyLastUsed || lastUsed >= DirStart(page))
-        return fail(State::kDamaged, "last used byte " + std::to_string(lastUsed) + " outside the row area");
+    if (!FrameInside(page, why))
+        return State::kDamaged;
+    for (std::uint32_t k = 0; k < SlotCount(page); ++k) {
+        if (!SlotInside(page, k)) {
+            if (why)
+                *why = "slot " + std::to_string(k) + " outside the row area";
+            return State::kDamaged;
+        }
+    }
     bool packed = true;
     std::uint32_t expected = kRowAreaStart;
-    for (std::uint32_t k = 0; k < count; ++k) {
+    for (std::uint32_t k = 0; k < SlotCount(page); ++k) {
         const std::uint32_t off = SlotOffset(page, k);
         const std::uint32_t len = SlotLength(page, k);
-        if (off < kRowAreaStart || off > lastUsed || len > lastUsed + 1 - off)
-            return fail(State::kDamaged, "slot " + std::to_string(k) + " outside the row area");
-        if (!RowDirectoryInside(page, off, len))
-            return fail(State::kDamaged, "row directory of slot " + std::to_string(k) + " outside its row");
+        if (!pl::row::DirectoryInside(page.bytes.At(off), len)) {
+            if (why)
+                *why = "row directory of slot " + std::to_string(k) + " outside its row";
+            return State::kDamaged;
+        }
         packed = packed && off == expected;
         expected = off + len;
     }
-    if (!packed || expected != lastUsed + 1)
-        return fail(State::kReadable, "rows not packed in slot order");
+    if (!packed || expected != LastUsed(page) + 1) {
+        if (why)
+            *why = "rows not packed in slot order";
+        return State::kReadable;
+    }
     return State::kPacked;
 }
 

@@ -22,15 +22,43 @@ enum class State {
 void InitDataPage(PlPage& page, std::uint32_t mapBlock);
 // why, when given, receives what made the page less than Packed.
 State Check(const PlPage& page, std::string* why = nullptr);
+// The parts of Check that keep reads inside the page, for readers that check
+// rows one by one: the type, slot count, directory start and last used byte
+// agree (FrameInside); slot k lies inside the row area (SlotInside, REQUIRES
+// FrameInside and k < SlotCount()). The rows' own field directories are
+// pl::row::DirectoryInside.
+bool FrameInside(const PlPage& page, std::string* why = nullptr);
+bool SlotInside(const PlPage& page, std::uint32_t k);
 
-std::uint32_t SlotCount(const PlPage& page);
-std::uint32_t DirStart(const PlPage& page);
-std::uint32_t LastUsed(const PlPage& page);
-std::uint32_t MapPointer(const PlPage& page);
-std::uint32_t SlotOffset(const PlPage& page, std::uint32_t k);
-std::uint32_t SlotLength(const PlPage& page, std::uint32_t k);
+inline std::uint32_t SlotCount(const PlPage& page)
+{
+    return page.bytes.GetU32(pl::page::kSlotCountOffset);
+}
+inline std::uint32_t DirStart(const PlPage& page)
+{
+    return page.bytes.GetU32(pl::page::kDirStartOffset);
+}
+inline std::uint32_t LastUsed(const PlPage& page)
+{
+    return page.bytes.GetU32(pl::page::kLastUsedOffset);
+}
+inline std::uint32_t MapPointer(const PlPage& page)
+{
+    return page.bytes.GetU32(pl::page::kMapPointerOffset);
+}
+inline std::uint32_t SlotOffset(const PlPage& page, std::uint32_t k)
+{
+    return page.bytes.GetU32(pl::page::SlotOffsetPos(k));
+}
+inline std::uint32_t SlotLength(const PlPage& page, std::uint32_t k)
+{
+    return page.bytes.GetU32(pl::page::SlotLengthPos(k));
+}
 // Directory start − last used − 1; REQUIRES a page that is at least Readable.
-std::uint32_t FreeSpace(const PlPage& page);
+inline std::uint32_t FreeSpace(const PlPage& page)
+{
+    return DirStart(page) - LastUsed(page) - 1;
+}
 
 // Adds a row as the new highest slot and returns that slot.
 // REQUIRES: Packed, and size + 8 <= FreeSpace().

@@ -3,13 +3,16 @@
 // Rows are appended (Insert), read through cursors and removed by their tid
 // (Delete). Every change refreshes every open cursor before it returns.
 //
-// Threads: Insert, Delete, CreateCursor and cursor refreshes are serialised
-// by the database's lock (taken before the heap's). Cursors are read without
-// it (see PlDbSrvMemCursor). Open and Close run when no other call does.
+// Threads: every operation is serialised by the database's lock (taken
+// before the heap's); cursors are read without it (see PlDbSrvMemCursor).
+// Close waits for an Insert or Delete in progress; after it, Insert and
+// Delete throw PlDatabaseErr and a refresh gives an empty snapshot, until
+// the database is opened again.
 //
-// The file is written through at once, never cached for writing; reads are
-// served from an in-memory image of the file, valid because an open database
-// holds the file's writer lock.
+// The file is written through at once, never cached for writing; reads go
+// through a bounded cache of recent blocks (PlPageCache), valid because an
+// open database holds the file's writer lock. Memory does not grow with the
+// file: cursors hold copies of the rows their filters took, no pages.
 
 #include <cstdint>
 #include <memory>
@@ -45,7 +48,9 @@ public:
     // Opens the file for reading only, also while another process writes it;
     // Insert and Delete then throw PlDatabaseErr.
     bool OpenReadOnly();
+    // Closes the file (a database on a caller's heap only stops using it).
     void Close();
+    bool IsOpen();
 
     // Stores a copy of the row and returns where it went. Throws
     // PlDatabaseErr for a row below 2 or above 4044 bytes, for a file that is
@@ -53,6 +58,11 @@ public:
     tid Insert(const PlRow& row);
     // Removes the row. Throws PlDatabaseErr when there is no such row.
     void Delete(std::uint32_t pageno, std::uint32_t slot);
+    // Removes the row `expected` that a snapshot showed at `where`. An Insert
+    // never moves a row; a Delete of a row before it in the same page moves
+    // it to a lower slot, where it is looked for. Throws PlDatabaseErr when
+    // the page no longer holds it.
+    void Delete(tid where, const PlRow& expected);
     // A cursor over the rows the filter takes, its first scan done. The caller
     // owns the cursor; the filter must outlive it.
     std::unique_ptr<PlDbSrvMemCursor> CreateCursor(PlDbFilter& filter);
@@ -62,6 +72,9 @@ private:
     void RemoveCursor(PlDbSrvMemCursor* cursor);
     void RefreshCursor(PlDbSrvMemCursor& cursor);
     void RefreshAll();
+    // REQUIRES: lock_ is held. Throws PlDatabaseErr when the database is closed.
+    void RequireOpen(const char* operation) const;
+    bool Reopen(bool readOnly);
 
     std::mutex lock_;
     PlFileHeap fileHeap_;
@@ -70,4 +83,5 @@ private:
     std::unique_ptr<PlDbAllocator> allocator_;
     std::vector<PlDbSrvMemCursor*> cursors_;
     std::string path_;
+    bool open_;  // a database on a caller's heap is open from the start
 };

@@ -1,5 +1,7 @@
 #include "storage/pl_db_allocator.h"
 
+#include <cstring>
+
 #include "storage/pl_data_page.h"
 #include "storage/pl_meta_pages.h"
 #include "storage/pl_storage_errors.h"
@@ -225,6 +227,20 @@ void PlDbAllocator::DeleteRow(std::uint32_t pageno, std::uint32_t slot)
                             pl::meta_page::MakeEntry(pl::data_page::FreeSpace(data), count == 1));
     heap_.WriteBlock(pageno, data);
     heap_.WriteBlock(map.pageNo, map);
+}
+
+std::uint32_t PlDbAllocator::FindRow(tid where, const PlRow& row)
+{
+    PlPage data;
+    PlPage map;
+    ReadPackedDataPage(where.pageno, data, map, "PlDbAllocator::FindRow()");
+    const std::uint32_t count = pl::data_page::SlotCount(data);
+    for (std::uint32_t k = where.slot < count ? where.slot + 1 : count; k-- > 0;) {
+        if (pl::data_page::SlotLength(data, k) == row.GetSize() &&
+            std::memcmp(data.bytes.At(pl::data_page::SlotOffset(data, k)), row.Data(), row.GetSize()) == 0)
+            return k;
+    }
+    Fail("PlDbAllocator::FindRow()", "the row is no longer stored", {{"pageno", where.pageno}, {"slot", where.slot}});
 }
 
 void PlDbAllocator::Replace(tid where, const PlRow& row)

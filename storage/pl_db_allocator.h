@@ -31,6 +31,9 @@ public:
     // Removes the row; the rows above it in the page move down one slot.
     // Throws PlDatabaseErr when there is no such row.
     void DeleteRow(std::uint32_t pageno, std::uint32_t slot);
+    // The slot at or below where.slot of where's page that holds exactly
+    // `row`, the nearest first. Throws PlDatabaseErr when there is none.
+    std::uint32_t FindRow(tid where, const PlRow& row);
     // Replaces a stored row by another, of any size that fits the page.
     void Replace(tid where, const PlRow& row);
 

@@ -13,3 +13,11 @@ std::optional<std::string> PlDbFilter::ResultKey() const
 {
     return std::nullopt;
 }
+std::optional<std::uint64_t> PlDbFilter::ContinueThreshold() const
+{
+    return std::nullopt;
+}
+std::uint64_t PlDbFilter::ContinueTime(const PlRow&)
+{
+    return UINT64_MAX;
+}

@@ -3,8 +3,10 @@
 // the start of every scan; then, for every row visited, Accept (take the row)
 // and Continue (false skips the rest of the data page and ends the scan after
 // the current space-map page), always both and in that order. The base takes
-// every row.
+// every row. Rows handed to a filter are whole: their field directory and
+// fields lie inside them.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -27,4 +29,18 @@ public:
     // that keeps state from row to row returns nullopt (the default): every
     // refresh then calls it on every row the scan visits.
     virtual std::optional<std::string> ResultKey() const;
+
+    // The contract that lets a moving cut-off cost only the rows it passes.
+    // A filter with a ResultKey whose Continue(row) is exactly
+    // ContinueTime(row) >= T, for a T that Begin computes, may return T here
+    // (after Begin) and leave T out of its ResultKey; Accept must not depend
+    // on T. A refresh then keeps each page's results when only T moved, and
+    // finds where the scan now stops by a search. It calls Accept and
+    // ContinueTime, never Continue, and on every row of a page it reads,
+    // also past the row where the scan stops. The default, nullopt, makes
+    // every refresh follow Continue.
+    virtual std::optional<std::uint64_t> ContinueThreshold() const;
+    // The value Continue compares with the threshold (the default: the
+    // largest value, which never stops a scan).
+    virtual std::uint64_t ContinueTime(const PlRow& row);
 };

@@ -19,9 +19,9 @@ void PlDbSrvMemCursor::Refresh()
     database_.RefreshCursor(*this);
 }
 
-void PlDbSrvMemCursor::RefreshLocked(PlPageCache& cache)
+void PlDbSrvMemCursor::RefreshLocked(PlPageCache* cache)
 {
-    std::shared_ptr<const PlSnapshot> next = scanner_.Scan(cache, filter_);
+    std::shared_ptr<const PlSnapshot> next = cache ? scanner_.Scan(*cache, filter_) : std::make_shared<PlSnapshot>();
     std::lock_guard guard(snapshotLock_);
     snapshot_.swap(next);
     // the old snapshot is freed here or by the last reader still holding it
@@ -80,4 +80,15 @@ tid PlDbSrvMemCursor::GetTid()
     if (index < 0 || index >= snapshot->Size())
         return tid{};
     return snapshot->TidAt(index);
+}
+
+bool PlDbSrvMemCursor::ReadRecord(std::int32_t index, PlRow& row, tid& where)
+{
+    const std::shared_ptr<const PlSnapshot> snapshot = Current();
+    if (index < 0 || index >= snapshot->Size())
+        return false;
+    snapshot->RowAt(index, row);
+    where = snapshot->TidAt(index);
+    current_.store(index);
+    return true;
 }

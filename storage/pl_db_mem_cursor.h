@@ -37,6 +37,11 @@ public:
     bool GetRow(PlRow& row) override;
     // The current row's place; tid{0, 0} (which names no row) without one.
     tid GetTid() override;
+    // Record `index` of one snapshot, its row and its place read together, so
+    // that a refresh in between cannot pair a row with another row's place;
+    // it becomes the current row. False, changing nothing, when the snapshot
+    // has no such record.
+    bool ReadRecord(std::int32_t index, PlRow& row, tid& where);
     bool IsBeforeFirst() override { return current_.load() < 0; }
 
     // Rows in the snapshot.
@@ -45,8 +50,9 @@ public:
 
 private:
     friend class PlDatabase;
-    // REQUIRES: the database's lock is held.
-    void RefreshLocked(PlPageCache& cache);
+    // REQUIRES: the database's lock is held. A null cache (a closed
+    // database) gives an empty snapshot.
+    void RefreshLocked(PlPageCache* cache);
     std::shared_ptr<const PlSnapshot> Current() const;
 
     PlDatabase& database_;

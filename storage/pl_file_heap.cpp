@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <cerrno>
 
@@ -27,7 +28,8 @@ bool PlFileHeap::OpenReadOnly(const std::string& path)
 
 bool PlFileHeap::OpenWith(const std::string& path, int flags, bool lock)
 {
-    Close();  // a second Open must not leak the first file and its lock
+    std::lock_guard guard(lock_);
+    CloseLocked();  // a second Open must not leak the first file and its lock
     path_ = path;
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0)
@@ -46,6 +48,12 @@ bool PlFileHeap::OpenWith(const std::string& path, int flags, bool lock)
 
 void PlFileHeap::Close()
 {
+    std::lock_guard guard(lock_);
+    CloseLocked();
+}
+
+void PlFileHeap::CloseLocked()
+{
     if (fd_ >= 0)
         ::close(fd_);  // also releases the writer's lock
     fd_ = -1;
@@ -60,6 +68,8 @@ std::uint32_t PlFileHeap::GetBlockCount()
 bool PlFileHeap::SetSize(std::uint32_t blockCount)
 {
     std::lock_guard guard(lock_);
+    if (fd_ < 0)
+        throw PlFileDatabaseError();
     if (blockCount > kMaxBlocks || readOnly_)
         throw PlDatabaseErr(
             PlFormatDiagnostic("PlFileHeap::SetSize()", "newPosL ==0xFFFFFFFF",
@@ -81,16 +91,27 @@ bool PlFileHeap::ReadBlock(std::uint32_t idx, PlPage& page)
     return true;
 }
 
-void PlFileHeap::ReadBlocks(std::uint32_t first, std::uint32_t count, std::uint8_t* out)
+void PlFileHeap::ReadPages(std::uint32_t first, std::uint32_t count, PlPage* pages)
 {
-    constexpr std::uint32_t kChunkBlocks = 256;
+    constexpr std::uint32_t kChunkBlocks = 64;
     std::lock_guard guard(lock_);
     if (fd_ < 0 || first > blockCount_ || count > blockCount_ - first)
         throw PlFileDatabaseError();
     for (std::uint32_t done = 0; done < count; done += kChunkBlocks) {
         const std::uint32_t n = count - done < kChunkBlocks ? count - done : kChunkBlocks;
-        ReadExact(out + (static_cast<std::size_t>(done) << kPageShift), std::size_t{n} << kPageShift,
-                  static_cast<off_t>(first + done) << kPageShift, first + done);
+        iovec parts[kChunkBlocks];
+        for (std::uint32_t i = 0; i < n; ++i) {
+            pages[done + i].pageNo = first + done + i;
+            parts[i] = {pages[done + i].bytes.Data(), kPageSize};
+        }
+        const off_t offset = static_cast<off_t>(first + done) << kPageShift;
+        const ssize_t got = ::preadv(fd_, parts, static_cast<int>(n), offset);
+        if (got == static_cast<ssize_t>(n * kPageSize))
+            continue;
+        // Interrupted, short or failed: block by block, reporting what went wrong.
+        for (std::uint32_t i = 0; i < n; ++i)
+            ReadExact(pages[done + i].bytes.Data(), kPageSize, offset + static_cast<off_t>(i * kPageSize),
+                      first + done + i);
     }
 }
 

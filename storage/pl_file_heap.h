@@ -3,8 +3,10 @@
 // [n * 4096, n * 4096 + 4096); a trailing partial block is not counted.
 // A heap opened for writing holds an exclusive lock on the file, so a second
 // opener asking for write access fails while readers may still open it.
-// SetSize, ReadBlock and WriteBlock may run concurrently (each holds the
-// heap's lock for its transfer); Open and Close may not.
+// Every operation holds the heap's lock, so SetSize, ReadBlock, WriteBlock,
+// Open and Close may run on any threads at once: Close waits for a transfer in
+// progress, and a transfer after Close throws PlFileDatabaseError instead of
+// touching a closed (or already reused) descriptor.
 
 #include <sys/types.h>
 #include <cstdint>
@@ -24,8 +26,8 @@ public:
     std::uint32_t GetBlockCount() override;
     bool ReadBlock(std::uint32_t idx, PlPage& page) override;
     bool WriteBlock(std::uint32_t idx, const PlPage& page) override;
-    // One positioned read per megabyte rather than per block.
-    void ReadBlocks(std::uint32_t first, std::uint32_t count, std::uint8_t* out) override;
+    // One scattered read per 64 blocks rather than one read per block.
+    void ReadPages(std::uint32_t first, std::uint32_t count, PlPage* pages) override;
 
     // Opens path for reading and writing (created when missing and create is
     // true). False when the file cannot be opened or another writer holds it.
@@ -42,6 +44,8 @@ private:
     // Reads n bytes at offset; a short read is a PlFileDatabaseError.
     void ReadExact(std::uint8_t* out, std::size_t n, off_t offset, std::uint32_t idx);
     bool OpenWith(const std::string& path, int flags, bool lock);
+    // REQUIRES: lock_ is held.
+    void CloseLocked();
     [[noreturn]] void ThrowWriteError(std::uint32_t idx, int error) const;
 
     std::uint32_t blockCount_ = 0;

@@ -13,13 +13,46 @@ void CheckRowSize(std::uint64_t size, const char* condition)
 }
 }  // namespace
 
+PlRow& PlRow::operator=(const PlRow& other)
+{
+    if (this != &other) {
+        bytes_ = other.Owned();
+        view_ = nullptr;
+    }
+    return *this;
+}
+
+PlByteBuffer PlRow::Owned() const
+{
+    if (!view_)
+        return bytes_;
+    PlByteBuffer copy;
+    copy.Assign(view_, viewSize_);
+    return copy;
+}
+
+void PlRow::Own()
+{
+    if (view_) {
+        bytes_.Assign(view_, viewSize_);
+        view_ = nullptr;
+    }
+}
+
+bool PlRow::operator==(const PlRow& other) const
+{
+    return GetSize() == other.GetSize() && (GetSize() == 0 || std::memcmp(Data(), other.Data(), GetSize()) == 0);
+}
+
 void PlRow::Reset(std::uint32_t size)
 {
+    view_ = nullptr;
     bytes_.Resize(size);  // zero-filled, so the field count is 0
 }
 
 void PlRow::SetFieldCount(std::uint16_t n)
 {
+    Own();
     const std::uint16_t old = FieldCount();
     if (n > old) {
         const std::uint32_t grow = 4u * (n - old);
@@ -44,6 +77,7 @@ void PlRow::SetFieldCount(std::uint16_t n)
 
 void PlRow::SetField(std::uint16_t i, const void* bytes, std::uint16_t len)
 {
+    Own();
     // Checked before anything changes, so a refused field leaves the row as it was.
     const std::uint64_t added =
         i >= FieldCount() ? 4u * (i + 1u - FieldCount()) + std::uint64_t{len} : std::uint64_t{len};
@@ -70,18 +104,19 @@ void PlRow::SetField(std::uint16_t i, std::string_view text)
     SetField(i, text.data(), static_cast<std::uint16_t>(text.size()));
 }
 
-bool PlRow::IsWellFormed() const
+bool pl::row::DirectoryInside(const std::uint8_t* bytes, std::uint32_t size)
 {
-    if (GetSize() < 2)
+    if (size < 2)
         return false;
-    const std::uint32_t n = FieldCount();
+    const std::uint32_t n = pl::LoadLe16(bytes);
     const std::uint32_t dirEnd = 2 + 4 * n;
-    if (dirEnd > GetSize())
+    if (dirEnd > size)
         return false;
-    for (std::uint16_t i = 0; i < n; ++i) {
-        const std::uint32_t off = bytes_.GetU16(FieldOffsetAt(i));
-        if (off < dirEnd || off + FieldLength(i) > GetSize())
-            return false;
+    bool outside = false;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const std::uint32_t entry = pl::LoadLe32(bytes + 2 + 4 * i);  // offset, then length
+        const std::uint32_t off = entry & 0xFFFF;
+        outside |= (off < dirEnd) | (off + (entry >> 16) > size);
     }
-    return true;
+    return !outside;
 }

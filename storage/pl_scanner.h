@@ -1,9 +1,16 @@
 #pragma once
-// PlScanner: runs a cursor's scan over the database's page cache and
-// remembers, per data page, what the filter took, so that the next scan
-// calls the filter only on pages that changed (when the filter allows it, see
-// PlDbFilter::ResultKey). The result is always the snapshot a complete scan
-// would produce. REQUIRES: the database's lock is held.
+// PlScanner: runs a cursor's scan over the database's page cache. The result
+// is always the snapshot a complete scan of the file would take now; the
+// work is not. When the filter has a result key (PlDbFilter::ResultKey), the
+// scanner keeps the last snapshot and, at the next refresh, walks the chain
+// of space-map pages again from the newest end: groups (one space-map page
+// and its data pages) that no change touched are taken from the last
+// snapshot without reading the file, and as soon as the rest of the chain is
+// untouched the last snapshot's older groups are shared whole. With a
+// continue threshold (a time window) the kept page results are only counted
+// again under the new threshold. A filter without a key is run over every
+// row at every refresh, as the scan is defined.
+// REQUIRES: the database's lock is held for every call.
 
 #include <cstdint>
 #include <memory>
@@ -22,13 +29,28 @@ public:
     std::shared_ptr<const PlSnapshot> Scan(PlPageCache& cache, PlDbFilter& filter);
 
 private:
-    void ScanChain(PlPageCache& cache, PlDbFilter& filter, PlSnapshot& snapshot);
-    // What the filter takes from one page; partial_ holds the rows taken
-    // before a filter exception.
-    std::shared_ptr<const PlPageRows> PageRows(const std::shared_ptr<const PlPageImage>& image, PlDbFilter& filter);
+    // How a scan ended; the next refresh may share the last snapshot's
+    // oldest groups only when the same end is certain.
+    enum class End { kError, kEmpty, kChainEnd, kStop, kNotMap };
+    struct Pass;
 
-    std::vector<std::shared_ptr<const PlPageRows>> memo_;  // by block number
+    std::shared_ptr<const PlSnapshot> Walk(Pass& pass);
+    void ReadHeader(Pass& pass);
+    // One space-map page and its data pages; false when block m is not a
+    // space-map page. A failure leaves the pages read so far in `group`.
+    bool ReadGroup(Pass& pass, std::uint32_t m, const PlScanGroup* before, PlScanGroup& group);
+    bool Changed(std::uint32_t block) const;
+    bool Changed(const PlScanGroup& group) const;
+
+    std::shared_ptr<const PlSnapshot> last_ = std::make_shared<PlSnapshot>();
+    bool reusable_ = false;  // last_ and what follows describe the file at stamp_
+    std::uint64_t stamp_ = 0;
     std::optional<std::string> key_;
-    std::shared_ptr<PlPageRows> partial_;
-    PlRow row_;
+    std::optional<std::uint64_t> threshold_;
+    End end_ = End::kError;
+    std::uint32_t endBlock_ = 0;  // kNotMap: the block that was not a space-map page
+    bool headerUsable_ = false;   // a header page with a first space-map page
+    std::uint32_t lastMap_ = 0;
+    std::vector<std::uint32_t> changed_;  // blocks changed since stamp_, ascending
+    PlPageRows::Scratch scratch_;
 };

@@ -39,6 +39,13 @@ std::string ReplaceAll(std::string_view text, std::string_view placeholder, std:
     }
 }
 
+// A text that GetString would give back unchanged as a default, when it is
+// also valid UTF-8: no trailing blank, no NUL, shorter than the buffer.
+bool Settled(std::string_view text)
+{
+    return !text.ends_with(' ') && text.find('\0') == std::string_view::npos && text.size() < PlTextTable::kValueBuffer;
+}
+
 }  // namespace
 
 PlTextTable& PlTextTable::Instance()
@@ -49,8 +56,11 @@ PlTextTable& PlTextTable::Instance()
 
 void PlTextTable::AddDefaults(const PlTextRow* rows, std::size_t count)
 {
-    for (std::size_t i = 0; i < count; ++i)
-        rows_.insert_or_assign(rows[i].id, Row{rows[i].text, rows[i].section});
+    for (std::size_t i = 0; i < count; ++i) {
+        Row row{rows[i].text, rows[i].section};
+        row.settled = Settled(row.text) && pl::utf8::IsValid(row.text);
+        rows_.insert_or_assign(rows[i].id, std::move(row));
+    }
 }
 
 void PlTextTable::LoadLanguageFile(const std::string& path)
@@ -62,8 +72,13 @@ void PlTextTable::LoadLanguageFile(const std::string& path)
 
 void PlTextTable::LoadLanguage(const PlProfileFile& file)
 {
-    for (auto& [id, row] : rows_)
-        row.text = ValidUtf8(file.GetString(row.section, std::to_string(id), row.text, kValueBuffer));
+    for (auto& [id, row] : rows_) {
+        const std::string key = std::to_string(id);
+        if (row.settled && !file.Find(row.section, key))
+            continue;  // the default would come back unchanged
+        row.text = ValidUtf8(file.GetString(row.section, key, row.text, kValueBuffer));
+        row.settled = Settled(row.text);  // valid and within the buffer by now
+    }
 }
 
 std::string PlTextTable::Text(std::int32_t id) const

@@ -53,6 +53,10 @@ private:
     struct Row {
         std::string text;
         const char* section;
+        // Loading a file without this row's key leaves the text as it is
+        // (valid UTF-8, within the buffer, no trailing blank): the row is
+        // then skipped, so that loading costs the keys the file has.
+        bool settled = false;
     };
 
     std::map<std::int32_t, Row> rows_;

@@ -28,11 +28,11 @@ void Check(int rc, sqlite3* db)
 
 }  // namespace
 
-BenchRow MakeBenchRow(int i)
+BenchRow MakeBenchRow(int i, int total)
 {
     constexpr std::uint64_t kYear = 365ULL * 864000000000ULL;
     BenchRow row;
-    row.received = kBenchNow - kYear + kYear / kBenchRows * static_cast<std::uint64_t>(i);
+    row.received = kBenchNow - kYear + kYear / static_cast<std::uint64_t>(total) * static_cast<std::uint64_t>(i);
     row.origin = kNames[(i * 7) % 20];
     row.recipient = kNames[(i * 11 + 3) % 20];
     row.text = "Message " + std::to_string(i) + ": the meeting moved to room " + std::to_string(i % 97) +

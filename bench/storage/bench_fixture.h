@@ -21,7 +21,8 @@ struct BenchRow {
     char type;
 };
 
-BenchRow MakeBenchRow(int i);
+// Row i of `total` rows spread evenly over the year before kBenchNow.
+BenchRow MakeBenchRow(int i, int total = kBenchRows);
 PlRow ToPlRow(const BenchRow& row);
 
 // Paths of the prepared files (built on first use, removed at exit).

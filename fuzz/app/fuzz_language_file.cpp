@@ -17,12 +17,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const PlProfileFile file = PlProfileFile::Parse(pl::DecodeConfigText(bytes));
-    PlTextTable table;
-    table.AddDefaults(kPlBuiltinTexts, kPlBuiltinTextCount);
+    static const PlTextTable builtin = [] {
+        PlTextTable defaults;
+        defaults.AddDefaults(kPlBuiltinTexts, kPlBuiltinTextCount);
+        return defaults;
+    }();
+    PlTextTable table = builtin;  // the program's table before it loads a language
     table.LoadLanguage(file);
     for (std::size_t i = 0; i < kPlBuiltinTextCount; ++i) {
-        const std::string text = table.Text(kPlBuiltinTexts[i].id, "%2", "x");
         const std::string plain = table.Text(kPlBuiltinTexts[i].id);
+        if (plain == kPlBuiltinTexts[i].text)
+            continue;  // not overlaid: the built-in text, valid by construction
+        const std::string text = table.Text(kPlBuiltinTexts[i].id, "%2", "x");
         if (plain.size() >= PlTextTable::kValueBuffer || !pl::utf8::IsValid(text))
             std::abort();
     }

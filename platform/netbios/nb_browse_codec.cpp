@@ -1,6 +1,6 @@
 #include "platform/netbios/nb_browse_codec.h"
 
-#include "platform/netbios/nb_le_bytes.h"
+#include "platform/bytes/pl_le_bytes.h"
 
 #include <algorithm>
 #include <cstdio>

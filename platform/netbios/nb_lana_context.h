@@ -30,7 +30,8 @@ struct NbLanaSettings {
     std::optional<std::uint32_t> winsServer;
     std::vector<std::uint32_t> broadcastTargets;  // empty: the interface's broadcast address
     std::vector<LmhostsEntry> lmhosts;
-    NbWinsFarewells* farewells = nullptr;  // the provider's; null: none kept
+    NbWinsFarewells* farewells = nullptr;         // the provider's; null: none kept
+    std::chrono::seconds sessionIdleTimeout{30};  // 0: never
     // A query-only adapter (tools beside a running provider): the name socket
     // on a port of the system's choice, no datagram or session service, no
     // names of its own, and broadcasts also reach the own address.

@@ -1,6 +1,7 @@
 #include "platform/netbios/nb_mailslot_codec.h"
 
-#include "platform/netbios/nb_le_bytes.h"
+#include "platform/bytes/pl_le_bytes.h"
+#include "platform/smb/pl_smb_frame.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,8 +11,7 @@ namespace pl::nb {
 namespace {
 
 constexpr std::uint8_t kSmbTransaction = 0x25;
-constexpr std::size_t kSmbHeaderSize = 32;
-constexpr std::size_t kWordCountOffset = 32;
+constexpr std::size_t kWordCountOffset = smb::kWordCountOffset;
 constexpr std::uint8_t kWordCount = 17;  // 14 parameter words and 3 setup words
 constexpr std::uint8_t kSetupCount = 3;
 constexpr std::uint16_t kNoResponse = 0x0002;
@@ -29,13 +29,12 @@ bool Fail(std::string* error, const char* reason)
     return false;
 }
 
+// The frame's checks (signature, counts within the bytes), then the command.
 bool CheckHeader(std::span<const std::uint8_t> bytes, std::string* error)
 {
-    if (bytes.size() < kWordCountOffset + 1)
-        return Fail(error, "truncated SMB header");
-    if (bytes[0] != 0xFF || bytes[1] != 'S' || bytes[2] != 'M' || bytes[3] != 'B')
-        return Fail(error, "not an SMB");
-    if (bytes[4] != kSmbTransaction)
+    if (!smb::DecodeSmbFrame(bytes, error))
+        return false;
+    if (bytes[smb::kCommandOffset] != kSmbTransaction)
         return Fail(error, "not an SMB transaction");
     return true;
 }
@@ -92,8 +91,10 @@ std::vector<std::uint8_t> EncodeMailslotWrite(const NbMailslotWrite& write)
     const std::size_t dataOffset = (nameEnd + 3) / 4 * 4;
     if (dataOffset + write.data.size() > kMaxMailslotSmbSize)
         return {};
-    std::vector<std::uint8_t> out{0xFF, 'S', 'M', 'B', kSmbTransaction};
-    out.resize(kSmbHeaderSize, 0);  // status, flags, PID, signature, TID, UID, MID: all zero
+    std::vector<std::uint8_t> out;
+    smb::SmbHeader header;  // status, flags, PID, signature, TID, UID, MID: all zero
+    header.command = kSmbTransaction;
+    smb::AppendSmbHeader(header, out);
     out.push_back(kWordCount);
     const auto dataCount = static_cast<std::uint16_t>(write.data.size());
     PutLe16(out, 0);                                       // total parameter count

@@ -55,6 +55,9 @@ struct NbSession {
     NbEventLoop::TimerId hangUpTimer = 0;
     PlNetbiosClock::TimePoint lastSend;
     NbEventLoop::TimerId keepAliveTimer = 0;
+    // Sessions a listen accepted end when no message arrives for the idle limit.
+    PlNetbiosClock::TimePoint lastMessage;
+    NbEventLoop::TimerId idleTimer = 0;
     std::map<Serial, NbEventLoop::TimerId> timeouts;  // of receives and sends with a time limit
 };
 

@@ -177,7 +177,7 @@ std::uint8_t NbSessionService::NewSession(UniqueFd fd, std::uint8_t nameNum, con
     session->nameNum = nameNum;
     session->remote = remote;
     session->framer = std::move(framer);
-    session->lastSend = loop_.Now();
+    session->lastSend = session->lastMessage = loop_.Now();
     if (ncb != nullptr) {
         session->rto = ncb->ncb_rto;
         session->sto = ncb->ncb_sto;
@@ -263,13 +263,15 @@ std::uint8_t NbSessionService::ChooseListener(std::uint8_t num, const NetbiosNam
 {
     const auto found = listens_.find(num);
     if (found == listens_.end())
-        return kNbssNotListeningOnCalled;
+        return HasOpenSession(num) ? kNbssInsufficientResources : kNbssNotListeningOnCalled;
     std::deque<PendingListen>& listens = found->second;
     std::erase_if(listens, [this](const PendingListen& l) { return context_.Find(l.serial) == nullptr; });
     auto it = std::find_if(listens.begin(), listens.end(),
                            [&caller](const PendingListen& l) { return !l.anyCaller && l.caller == caller; });
     if (it == listens.end())
         it = std::find_if(listens.begin(), listens.end(), [](const PendingListen& l) { return l.anyCaller; });
+    if (it == listens.end() && listens.empty() && HasOpenSession(num))
+        return kNbssInsufficientResources;  // it serves as many sessions as it takes
     if (it == listens.end())
         return listens.empty() ? kNbssNotListeningOnCalled : kNbssNotListeningForCalling;
     if (OpenSessionCount() >= context_.Limits().sessions || FreeLsn() == 0)
@@ -304,6 +306,8 @@ void NbSessionService::AnswerSessionRequest(int fd, const NbssSessionRequest& re
     }
     NCB* ncb = context_.Find(listen);
     const std::uint8_t lsn = NewSession(std::move(socket), called->num, request.calling.bytes, ncb, std::move(framer));
+    if (lsn != 0 && context_.Settings().sessionIdleTimeout.count() > 0)
+        WatchIdle(lsn, context_.Settings().sessionIdleTimeout);
     context_.Complete(listen, lsn == 0 ? NRC_LOCTFUL : NRC_GOODRET);
 }
 

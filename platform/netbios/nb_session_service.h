@@ -89,6 +89,7 @@ private:
     void CloseSession(NbSession& session, std::uint8_t code);
     void UpdateSessionInterest(NbSession& session);
     void KeepAlive(std::uint8_t lsn);
+    void WatchIdle(std::uint8_t lsn, std::chrono::milliseconds after);
     void RemoveSession(std::uint8_t lsn);
 
     NbLanaContext& context_;

@@ -145,6 +145,7 @@ void NbSessionService::ReadSession(NbSession& session)
             }
             session.inboundBytes += packet->payload.size();
             session.inbound.push_back(std::move(packet->payload));
+            session.lastMessage = loop_.Now();
         }
     }
     UpdateSessionInterest(session);
@@ -240,6 +241,7 @@ void NbSessionService::CloseSession(NbSession& session, std::uint8_t code)
     session.closeCode = code;
     session.socket.Close();
     loop_.CancelTimer(session.keepAliveTimer);
+    loop_.CancelTimer(session.idleTimer);
     for (const auto& send : session.sends)
         context_.Complete(send.serial, code);
     session.sends.clear();
@@ -269,6 +271,30 @@ void NbSessionService::KeepAlive(std::uint8_t lsn)
         session.keepAliveTimer = loop_.After(kKeepAliveInterval, [this, lsn] { KeepAlive(lsn); });
 }
 
+// A session a listen accepted, on which no message arrived for the idle limit
+// (no first message, or no next block of a started one), is ended: the peer
+// cannot hold it, and with it one of the listener's sessions, for ever.
+void NbSessionService::WatchIdle(std::uint8_t lsn, std::chrono::milliseconds after)
+{
+    const auto it = sessions_.find(lsn);
+    if (it == sessions_.end())
+        return;
+    it->second->idleTimer = loop_.After(after, [this, lsn] {
+        const auto found = sessions_.find(lsn);
+        if (found == sessions_.end() || found->second->closed)
+            return;
+        NbSession& session = *found->second;
+        session.idleTimer = 0;
+        const auto limit =
+            std::chrono::duration_cast<std::chrono::milliseconds>(context_.Settings().sessionIdleTimeout);
+        const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(loop_.Now() - session.lastMessage);
+        if (idle < limit)
+            return WatchIdle(lsn, limit - idle);
+        ++context_.Counters().idleSessions;
+        CloseSession(session, NRC_SABORT);
+    });
+}
+
 void NbSessionService::RemoveSession(std::uint8_t lsn)
 {
     const auto it = sessions_.find(lsn);
@@ -277,6 +303,7 @@ void NbSessionService::RemoveSession(std::uint8_t lsn)
     NbSession& session = *it->second;
     loop_.CancelTimer(session.keepAliveTimer);
     loop_.CancelTimer(session.hangUpTimer);
+    loop_.CancelTimer(session.idleTimer);
     for (const auto& [serial, timer] : session.timeouts)
         loop_.CancelTimer(timer);
     const std::uint8_t num = session.nameNum;

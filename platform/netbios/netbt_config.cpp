@@ -65,6 +65,15 @@ public:
         return static_cast<std::uint16_t>(port);
     }
 
+    std::chrono::seconds Seconds(std::string_view key, std::string_view value) const
+    {
+        unsigned seconds = 0;
+        const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+        if (ec != std::errc() || end != value.data() + value.size() || seconds > 86400)
+            Fail(std::string(key) + " must be a number of seconds from 0 to 86400");
+        return std::chrono::seconds(seconds);
+    }
+
     std::uint32_t Address(std::string_view key, std::string_view value) const
     {
         const auto address = ParseIpv4(value);
@@ -89,6 +98,8 @@ public:
             config.datagramPort = Port(key, value);
         } else if (key == "session_port") {
             config.sessionPort = Port(key, value);
+        } else if (key == "session_idle_timeout") {
+            config.sessionIdleTimeout = Seconds(key, value);
         } else if (key == "wins_server") {
             config.winsServer = Address(key, value);
         } else if (key == "lmhosts") {

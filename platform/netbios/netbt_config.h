@@ -5,6 +5,7 @@
 
 #include "platform/pl_error.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,6 +30,9 @@ struct NetbtConfig {
     std::uint16_t namePort = 137;
     std::uint16_t datagramPort = 138;
     std::uint16_t sessionPort = 139;
+    // An incoming session on which no message arrives for this long is ended
+    // (0: never), so that a silent peer cannot hold a listener's session.
+    std::chrono::seconds sessionIdleTimeout{30};
     std::optional<std::uint32_t> winsServer;      // IPv4, host order
     std::string lmhosts;                          // path of an lmhosts file
     std::string oemCodepage;                      // empty: from the locale

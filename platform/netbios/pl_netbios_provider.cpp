@@ -90,6 +90,7 @@ bool PlNetbiosProvider::OpenAdapter(std::uint8_t number, const NbInterface& inte
                             config_.broadcastTargets,
                             lmhosts_,
                             &farewells_,
+                            config_.sessionIdleTimeout,
                             queryOnly_};
     try {
         auto lana = std::make_unique<NbLana>(number, std::move(settings), *loop_, *requests_, counters_);

@@ -54,16 +54,21 @@ void PlProfileFile::AddLine(std::string_view line, Section*& current)
     current->try_emplace(pl::UpperCase(pl::TrimBlanks(line.substr(0, equals))), UpToNul(value));
 }
 
+const std::string* PlProfileFile::Find(std::string_view section, std::string_view key) const
+{
+    const auto sectionAt = sections_.find(pl::UpperCase(section));
+    if (sectionAt == sections_.end())
+        return nullptr;
+    const auto keyAt = sectionAt->second.find(pl::UpperCase(key));
+    return keyAt == sectionAt->second.end() ? nullptr : &keyAt->second;
+}
+
 std::string PlProfileFile::GetString(std::string_view section, std::string_view key, std::string_view defaultValue,
                                      std::size_t bufferSize) const
 {
-    std::string_view result = defaultValue.substr(0, defaultValue.find_last_not_of(' ') + 1);
-    const auto sectionAt = sections_.find(pl::UpperCase(section));
-    if (sectionAt != sections_.end()) {
-        const auto keyAt = sectionAt->second.find(pl::UpperCase(key));
-        if (keyAt != sectionAt->second.end())
-            result = keyAt->second;
-    }
+    const std::string* value = Find(section, key);
+    const std::string_view result =
+        value ? std::string_view(*value) : defaultValue.substr(0, defaultValue.find_last_not_of(' ') + 1);
     if (bufferSize == 0)
         return {};
     return std::string(pl::utf8::PrefixBytes(UpToNul(result), bufferSize - 1));

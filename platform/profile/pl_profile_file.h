@@ -35,6 +35,11 @@ public:
     static PlProfileFile Load(const std::string& path);
     static PlProfileFile Parse(std::string_view text);
 
+    // The value of `key` in `section` as the file holds it (blanks and quotes
+    // dropped, up to a NUL byte, not cut to a buffer), or null when the file
+    // has none.
+    const std::string* Find(std::string_view section, std::string_view key) const;
+
     // REQUIRES: bufferSize > 0 for a non-empty result.
     std::string GetString(std::string_view section, std::string_view key, std::string_view defaultValue,
                           std::size_t bufferSize) const;

@@ -22,6 +22,16 @@ char32_t ToUpper(char32_t code)
 
 std::string UpperCase(std::string_view text)
 {
+    // Names and keys are mostly ASCII: mapped byte by byte, with the same result.
+    bool ascii = true;
+    for (const char c : text)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) {
+        std::string out(text);
+        for (char& c : out)
+            c = static_cast<char>(ToUpper(static_cast<unsigned char>(c)));
+        return out;
+    }
     std::string out;
     out.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size();) {
@@ -39,7 +49,20 @@ std::string UpperCase(std::string_view text)
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b)
 {
-    return UpperCase(a) == UpperCase(b);
+    // Filters compare the names of every archive row. While both texts are
+    // ASCII they are compared in place: a difference there, or a different
+    // length after an equal ASCII prefix, gives the same answer as comparing
+    // the upper-case forms.
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if ((ca | cb) >= 0x80)
+            return UpperCase(a) == UpperCase(b);
+        if (ToUpper(ca) != ToUpper(cb))
+            return false;
+    }
+    return a.size() == b.size();
 }
 
 }  // namespace pl

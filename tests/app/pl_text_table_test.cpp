@@ -99,6 +99,23 @@ TEST(PlTextTable, LongTextsAreCutToTheBuffer)
     PlTextTable table = BuiltinTable();
     table.LoadLanguageFile(folder.Path("long.lng"));
     EXPECT_EQ(table.Text(101), std::string(PlTextTable::kValueBuffer - 1, 'w'));
+
+    // A row a file does not name is looked at again only when loading could
+    // change it: a text cut to the buffer just after a blank loses the blank
+    // at the next load, as a default would.
+    const std::string blankAtCut = std::string(PlTextTable::kValueBuffer - 2, 'w') + " tail";
+    folder.WriteFile("blank.lng", "[Shared]\n101=" + blankAtCut + "\n102=kept\n");
+    folder.WriteFile("other.lng", "[Shared]\n103=other\n");
+    table.LoadLanguageFile(folder.Path("blank.lng"));
+    EXPECT_EQ(table.Text(101), blankAtCut.substr(0, PlTextTable::kValueBuffer - 1));
+    table.LoadLanguageFile(folder.Path("other.lng"));
+    EXPECT_EQ(table.Text(101), std::string(PlTextTable::kValueBuffer - 2, 'w'));
+    EXPECT_EQ(table.Text(102), "kept");
+    EXPECT_EQ(table.Text(103), "other");
+    const PlTextRow padded[] = {{7, "padded  ", "A"}};
+    table.AddDefaults(padded, 1);
+    table.LoadLanguageFile(folder.Path("other.lng"));
+    EXPECT_EQ(table.Text(7), "padded");  // a default's trailing blanks go at the first load
 }
 
 TEST(PlTextTable, TheProcessWideTableIsOne)

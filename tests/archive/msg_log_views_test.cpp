@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "archive/pl_archive_row.h"
 #include "archive/pl_archive_time.h"
 #include "storage/pl_mem_heap.h"
+#include "storage/pl_test_hook.h"
 
 namespace {
 
@@ -130,15 +132,16 @@ TEST_F(ArchiveViews, ManualSearchTakesWholeDaysInclusive)
     Add(dayStart - 1, "A", "B", "before", '1');
     Add(dayStart, "A", "B", "first", '1');
     Add(dayEnd, "B", "A", "last", '2');
-    Add(dayEnd + 1, "A", "B", "after", '1');
+    Add(dayEnd + kFileTimeMillisecond / 2, "B", "A", "at 23:59:59.9995", '2');  // archived as .999
+    Add(dayEnd + kFileTimeMillisecond, "A", "B", "after", '1');
     search.Filter().from = dayStart;
     search.Filter().to = dayEnd;
     search.Open();
-    EXPECT_EQ(Messages(search), (Texts{"last", "first"}));
+    EXPECT_EQ(Messages(search), (Texts{"at 23:59:59.9995", "last", "first"}));
     // FilterManual has no window of its own: the clock does not matter.
     clock.now += 400 * kFileTimeDay;
     Add(clock.now, "A", "B", "much later", '1');
-    EXPECT_EQ(Messages(search), (Texts{"last", "first"}));
+    EXPECT_EQ(Messages(search), (Texts{"at 23:59:59.9995", "last", "first"}));
 }
 
 TEST_F(ArchiveViews, ReadValueDecodesEveryFieldAndRefusesBadIndexes)
@@ -151,7 +154,7 @@ TEST_F(ArchiveViews, ReadValueDecodesEveryFieldAndRefusesBadIndexes)
     received.Open();
 
     EXPECT_EQ(received.GetValue(0, "Received").GetTag(), PlValue::kScalar);
-    EXPECT_EQ(received.GetValue(0, "Received").Time(), t);
+    EXPECT_EQ(received.GetValue(0, "Received").Time(), t - t % kFileTimeMillisecond);  // whole milliseconds
     EXPECT_EQ(received.GetValue(0, "Origin").Text(), "ALICE");
     EXPECT_EQ(received.GetValue(0, "Recipient").Text(), "BOB");
     EXPECT_EQ(received.GetValue(0, "Message").Text(), "hello\r\nthere");
@@ -200,6 +203,51 @@ TEST_F(ArchiveViews, DeletingRefreshesEveryViewAndNotifiesOnlyTheDeletingOne)
     received.Detach(&onReceived);
     dialog.Detach(&onDialog);
 }
+
+#ifdef PL_TEST_HOOKS
+// A message that arrives (or a row deleted elsewhere) between any two steps
+// of a deletion never makes it delete another row than record i showed when
+// the deletion read it.
+TEST_F(ArchiveViews, ADeletionHitsTheRowItReadWhateverHappensBetweenItsSteps)
+{
+    struct Installed {
+        explicit Installed(pl::test_hook::Hook hook) { pl::test_hook::Install(std::move(hook)); }
+        ~Installed() { pl::test_hook::Install({}); }
+    };
+    const std::vector<std::string> points = {"PlMsgLogDataSetBase::DeleteRecord before the read",
+                                             "PlMsgLogDataSetBase::DeleteRecord between the read and the delete",
+                                             "PlMsgLogDataSetBase::DeleteRecord after the delete"};
+    for (std::size_t p = 0; p < points.size(); ++p) {
+        for (const bool alsoDelete : {false, true}) {
+            SCOPED_TRACE(points[p] + (alsoDelete ? " (with a deletion)" : ""));
+            PlMemHeap freshHeap;
+            PlDatabase db(freshHeap);
+            PlMsgLogDataSet2 view(clock);
+            view.SetDatabase(&db);
+            view.Filter().days = 1;
+            for (int i = 0; i < 5; ++i)
+                db.Insert(pl::archive::MakeRow(clock.now - (10 - i) * kHour, "A", "B", "m" + std::to_string(i), '1'));
+            view.Open();
+            ASSERT_EQ(Messages(view), (Texts{"m4", "m3", "m2", "m1", "m0"}));
+            Installed hook([&](std::string_view point) {
+                if (point != points[p])
+                    return;
+                db.Insert(pl::archive::MakeRow(clock.now - kHour, "A", "B", "arrived", '1'));
+                if (alsoDelete)  // m0, in a lower slot of the same page: the victim moves down
+                    db.Delete(2, 0);
+            });
+            view.DeleteRecord(2);
+            // Before the read the new row is record 0, so record 2 is m3; later it is m2.
+            const std::string victim = p == 0 ? "m3" : "m2";
+            Texts expected = {"arrived", "m4", "m3", "m2", "m1"};
+            if (!alsoDelete)
+                expected.push_back("m0");
+            expected.erase(std::find(expected.begin(), expected.end(), victim));
+            EXPECT_EQ(Messages(view), expected);
+        }
+    }
+}
+#endif
 
 TEST_F(ArchiveViews, RowsWithoutTheSchemaAreNeverShown)
 {

@@ -89,6 +89,13 @@ TEST(UpperCase, IsUnicodeAware)
     EXPECT_EQ(pl::UpperCase("abc-123_x"), "ABC-123_X");
     EXPECT_EQ(pl::UpperCase("a\xFFz"), "A\xFFZ");  // ill-formed bytes are kept
     EXPECT_TRUE(pl::EqualsIgnoreCase("Иван", "иВАН"));
+    // ASCII is compared in place; the answer must stay that of the upper-case forms.
+    EXPECT_TRUE(pl::EqualsIgnoreCase("alice", "ALICE"));
+    EXPECT_FALSE(pl::EqualsIgnoreCase("bob", "bobby"));
+    EXPECT_FALSE(pl::EqualsIgnoreCase("ab", "abé"));
+    EXPECT_TRUE(pl::EqualsIgnoreCase("Müller", "MÜLLER"));
+    EXPECT_TRUE(pl::EqualsIgnoreCase("a\xFFz", "A\xFFZ"));
+    EXPECT_TRUE(pl::EqualsIgnoreCase("", ""));
 }
 
 TEST(Utf8, CutsOnlyAtCharacterBoundaries)

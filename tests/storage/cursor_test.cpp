@@ -112,6 +112,30 @@ TEST(Cursor, RefreshFollowsChangesAndKeepsTheIndex)
     EXPECT_EQ(ReadAll(*cursor), ReferenceScan(heap, all));
 }
 
+TEST(Cursor, ARecordIsReadWithItsPlaceAndDeletedWhereverItMovedInItsPage)
+{
+    PlMemHeap heap;
+    PlDatabase db(heap);
+    PlDbFilter all;
+    auto cursor = db.CreateCursor(all);
+    for (int i = 0; i < 4; ++i)
+        db.Insert(Numbered(i));
+    PlRow row;
+    tid where;
+    EXPECT_FALSE(cursor->ReadRecord(4, row, where));
+    ASSERT_TRUE(cursor->ReadRecord(1, row, where));  // "2", slot 2
+    EXPECT_EQ(row.FieldText(3), "2");
+    EXPECT_EQ(cursor->CurrentIndex(), 1);
+    db.Insert(Numbered(4));
+    db.Delete(where.pageno, 0);  // "0": the row read moves down to slot 1
+    db.Delete(where, row);
+    for (const ReferenceEntry& e : ReferenceScan(heap, all))
+        EXPECT_NE(e.row.FieldText(3), "2");
+    EXPECT_EQ(cursor->Count(), 3);
+    EXPECT_THROW(db.Delete(where, row), PlDatabaseErr);  // gone: nothing else is deleted
+    EXPECT_EQ(cursor->Count(), 3);
+}
+
 TEST(Cursor, SeveralCursorsSeeTheirOwnFilters)
 {
     PlMemHeap heap;

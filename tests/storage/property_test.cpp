@@ -1,6 +1,8 @@
-// Random sequences of inserts, deletes, filter changes, clock movements and
-// cursor re-creations; after every refresh each cursor's snapshot must equal
-// the plain reference scan of the same file with the same filter.
+// Random sequences of inserts, deletes, filter changes, clock movements,
+// cursor re-creations and reopenings; after every refresh each cursor's
+// snapshot must equal the plain reference scan of the same file with the
+// same filter. The clock moves in steps of hours and also a little before
+// most inserts, so that time windows refresh with a new cut-off each time.
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,8 @@ public:
         Add(std::make_unique<PlDbFilter>(), std::make_unique<PlDbFilter>());
         Add(std::make_unique<TimeWindowFilter>(clock_, 1, '1'), std::make_unique<TimeWindowFilter>(clock_, 1, '1'));
         Add(std::make_unique<TimeWindowFilter>(clock_, 2, '2'), std::make_unique<TimeWindowFilter>(clock_, 2, '2'));
+        Add(std::make_unique<TimeWindowFilter>(clock_, 1, '2', false),
+            std::make_unique<TimeWindowFilter>(clock_, 1, '2', false));
         Add(std::make_unique<NameFilter>("bob"), std::make_unique<NameFilter>("bob"));
         Add(std::make_unique<LimitFilter>(7), std::make_unique<LimitFilter>(7));
     }
@@ -44,8 +48,10 @@ public:
             MoveClock();
         else if (op < 93)
             ChangeFilter(watched_[static_cast<std::size_t>(Pick(static_cast<int>(watched_.size())))]);
-        else
+        else if (op < 99)
             Reopen(watched_[static_cast<std::size_t>(Pick(static_cast<int>(watched_.size())))]);
+        else
+            ReopenDatabase();
     }
 
     void Verify()
@@ -99,6 +105,8 @@ private:
     void Insert()
     {
         static const char* const names[] = {"ALICE", "bob", "Bob", "CAROL", "DAVE"};
+        if (Pick(4) != 0)
+            clock_.now += static_cast<std::uint64_t>(Pick(1000)) * kFileTimeDay / 1000;
         const std::uint64_t age = static_cast<std::uint64_t>(Pick(72)) * kFileTimeDay / 24;
         const int textSize = Pick(10) == 0 ? 3000 + Pick(1000) : Pick(300);
         PlRow row = ArchiveRow(clock_.now - age, names[Pick(5)], names[Pick(5)], std::string(textSize, 't'),
@@ -134,6 +142,15 @@ private:
         }
         w.cursor->Refresh();
         w.fresh = true;
+    }
+
+    void ReopenDatabase()
+    {
+        db_.Close();
+        db_.Open();
+        for (Watched& w : watched_)
+            w.cursor->Refresh();
+        AllFresh();
     }
 
     void Reopen(Watched& w)

@@ -33,9 +33,9 @@ TEST(Row, FieldsLieInIndexOrderAfterTheDirectory)
     row.SetField(1, "abc");
     ASSERT_EQ(row.GetSize(), 21u);
     EXPECT_EQ(row.FieldCount(), 2);
-    EXPECT_EQ(row.Buffer().GetU16(2), 10);
+    EXPECT_EQ(pl::LoadLe16(row.Data() + 2), 10);
     EXPECT_EQ(row.FieldLength(0), 8);
-    EXPECT_EQ(row.Buffer().GetU16(6), 18);
+    EXPECT_EQ(pl::LoadLe16(row.Data() + 6), 18);
     EXPECT_EQ(row.FieldLength(1), 3);
     EXPECT_EQ(row.FieldText(1), "abc");
     EXPECT_TRUE(row.IsWellFormed());
@@ -47,7 +47,7 @@ TEST(Row, ResizingFieldsMovesTheFollowingOnes)
     row.SetField(0, "aa");
     row.SetField(1, "");
     row.SetField(2, "cc");
-    EXPECT_EQ(row.Buffer().GetU16(2 + 4), row.Buffer().GetU16(2) + 2);  // empty field: end of previous
+    EXPECT_EQ(pl::LoadLe16(row.Data() + 2 + 4), pl::LoadLe16(row.Data() + 2) + 2);  // empty field: end of previous
     row.SetField(0, "aaaa");
     EXPECT_EQ(row.FieldText(0), "aaaa");
     EXPECT_EQ(row.FieldText(2), "cc");

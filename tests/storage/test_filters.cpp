@@ -1,7 +1,5 @@
 #include "test_filters.h"
 
-#include <cctype>
-
 #include "test_support.h"
 
 bool TimeWindowFilter::Accept(const PlRow& row)
@@ -11,9 +9,21 @@ bool TimeWindowFilter::Accept(const PlRow& row)
 
 bool TimeWindowFilter::Continue(const PlRow& row)
 {
+    return ContinueTime(row) >= cutoff;
+}
+
+std::uint64_t TimeWindowFilter::ContinueTime(const PlRow& row)
+{
     if (row.FieldCount() < 5 || row.FieldLength(0) < 8)
-        return true;
-    return ReceivedOf(row) >= cutoff;
+        return UINT64_MAX;
+    return ReceivedOf(row);
+}
+
+std::optional<std::uint64_t> TimeWindowFilter::ContinueThreshold() const
+{
+    if (!gated_)
+        return std::nullopt;
+    return cutoff;
 }
 
 void TimeWindowFilter::Begin()
@@ -23,16 +33,23 @@ void TimeWindowFilter::Begin()
 
 std::optional<std::string> TimeWindowFilter::ResultKey() const
 {
-    return std::to_string(cutoff) + "/" + type;
+    return gated_ ? std::string(1, type) : std::to_string(cutoff) + "/" + type;
 }
 
 namespace {
+char AsciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// ASCII case folded in place, as the archive's name comparison does for
+// ASCII names (and SQLite's NOCASE does).
 bool SameIgnoringCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i]))
             return false;
     return true;
 }

@@ -19,22 +19,28 @@ public:
 inline constexpr std::uint64_t kFileTimeDay = 864000000000ULL;
 
 // Rows of one type received within the last `days` days; the scan stops a
-// page at the first older row.
+// page at the first older row. It states its cut-off as a continue
+// threshold, unless made `ungated`: its result key then holds the cut-off.
 class TimeWindowFilter : public PlDbFilter {
 public:
-    TimeWindowFilter(const PlClock& clock, int windowDays, char rowType)
-        : clock_(clock), days(windowDays), type(rowType)
+    TimeWindowFilter(const PlClock& clock, int windowDays, char rowType, bool gated = true)
+        : clock_(clock), days(windowDays), type(rowType), gated_(gated)
     {
     }
     bool Accept(const PlRow& row) override;
     bool Continue(const PlRow& row) override;
     void Begin() override;
     std::optional<std::string> ResultKey() const override;
+    std::optional<std::uint64_t> ContinueThreshold() const override;
+    std::uint64_t ContinueTime(const PlRow& row) override;
 
     const PlClock& clock_;
     int days;
     char type;
     std::uint64_t cutoff = 0;
+
+private:
+    bool gated_;
 };
 
 // Rows whose origin or recipient equals the name, ignoring ASCII case.

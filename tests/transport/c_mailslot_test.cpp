@@ -94,6 +94,25 @@ TEST(CMailslot, DiscardsTheBacklogThenHandsOverEachMessage)
     EXPECT_EQ(api.OpenHandleCount(), 0u) << "the destructor closes the mailslot";
 }
 
+// A burst is taken at the next wake, not one message per poll: after 200
+// queued writes the next message comes within a few polls, none lost.
+TEST(CMailslot, TakesAWholeBurstAtOneWake)
+{
+    FakeMailslots api;
+    Accepted accepted;
+    PlVoidBinaryMemberFunction<Accepted, CConnection*, void*> function(&accepted, &Accepted::OnAccept);
+    CMailslot mailslot(api, "MESSNGR");
+    mailslot.SetAcceptFunction(&function);
+    mailslot.Start();
+    ASSERT_TRUE(WaitUntil([&] { return mailslot.IsOpen(); }));
+    for (int i = 0; i < 200; ++i)
+        api.Deliver(kLocalPath, Datagram("burst " + std::to_string(i)));
+    api.Deliver(kLocalPath, Datagram("the real one"));
+    ASSERT_TRUE(WaitUntil([&] { return accepted.count.load() == 201; }, std::chrono::seconds(1)));
+    mailslot.Stop();
+    EXPECT_EQ(accepted.texts.back(), "the real one");
+}
+
 TEST(CMailslot, OpensALostMailslotAgain)
 {
     FakeMailslots api;

@@ -5,8 +5,12 @@
 #include "../platform/netbios/nb_test_lan.h"
 #include "messaging_station.h"
 
+#include "platform/netbios/nb_socket.h"
+#include "platform/netbios/nbns_codec.h"
 #include "transport/core/pl_network_err.h"
 #include "transport/messaging/pl_smb_messaging_client.h"
+#include "transport/netbios/c_netbios_name.h"
+#include "transport/pdu/c_smb_messenger_pdus.h"
 
 #include <gtest/gtest.h>
 
@@ -97,6 +101,117 @@ TEST(MessagingOverProvider, TwentySendersAtOnceReachOneReceiverExactlyOnce)
     EXPECT_EQ(SendAllAtOnce(stations, "HOST0", kMessages, 20, textOf), 0);
     ASSERT_TRUE(WaitUntil([&] { return receiver.inbox.Count() == kSenders * kMessages; }));
     EXPECT_TRUE(EachDeliveredOnce(receiver.inbox, kSenders, kMessages, textOf));
+}
+
+// A peer holding a session in silence holds that session only: others still
+// get through at once, and the provider ends the silent one after its limit.
+TEST(MessagingOverProvider, SilentPeersDoNotSilenceAName)
+{
+    TestLan lan(3, [](pl::nb::NetbtConfig& config) { config.sessionIdleTimeout = std::chrono::seconds(2); });
+    ProviderStation receiver(lan.Host(0), "RITA");
+    ProviderStation sender(lan.Host(1), "SAM");
+    ASSERT_TRUE(receiver.WaitReady() && sender.WaitReady());
+
+    PlNetbiosInterface lana(0, [&lan](NCB* ncb) { return lan.Host(2).Netbios(ncb); });
+    CNetbiosName hostile("MUTE", 0x03, lana, 10);
+    hostile.Start();
+    ASSERT_TRUE(WaitUntil([&] { return hostile.IsOpen(); }));
+    CConnection* silent[2] = {};
+    hostile.Connect("HOST0", silent[0]);
+    hostile.Connect("RITA", silent[1]);
+    CConnection* started = nullptr;
+    hostile.Connect("HOST0", started);
+    ASSERT_TRUE(silent[0] && silent[1] && started);
+    CSmbPdu_sendstrt start;
+    start.Originator = "MUTE";
+    start.Destination = "HOST0";
+    started->Send(start);
+    started->Receive(start);  // the start is answered; no block follows
+
+    sender.Client().Send(To("HOST0", "still here"));
+    ASSERT_TRUE(WaitUntil([&] { return receiver.inbox.Count() == 1; }, std::chrono::seconds(5)));
+    EXPECT_EQ(receiver.inbox.messages[0].text, "still here");
+
+    // The silent sessions end after the limit; their peer sees them closed.
+    CSmbPdu_sendtxt nothing;
+    EXPECT_THROW(silent[0]->Receive(nothing), PlDataTransmissionErr);
+    EXPECT_TRUE(silent[0]->PeerEnded());
+    EXPECT_TRUE(WaitUntil([&] { return lan.Host(0).Counters().idleSessions.load() == 3; }));
+}
+
+// A single-block message whose reply comes late on a session that stays open
+// is not sent again: the peer may show it, and would show it twice.
+TEST(MessagingOverProvider, ALateReplyIsATransmissionErrorNotASecondDelivery)
+{
+    TestLan lan(2);
+    ProviderStation sender(lan.Host(0), "SAM");
+    ASSERT_TRUE(sender.WaitReady());
+    PlNetbiosInterface lana(0, [&lan](NCB* ncb) { return lan.Host(1).Netbios(ncb); });
+    CNetbiosName slow("SLOW", 0x03, lana, 10);
+    std::atomic<int> received{0};
+    struct Slow {
+        std::atomic<int>* count;
+        void Serve(CConnection* connection, void*)
+        {
+            try {
+                CSmbPdu_sends message;
+                connection->Receive(message);
+                ++*count;
+                std::this_thread::sleep_for(std::chrono::seconds(3));  // past the sender's 2 s
+                connection->Send(message);
+            } catch (const PlNetworkErr&) {
+            }
+            connection->Close();
+        }
+    } peer{&received};
+    PlVoidBinaryMemberFunction<Slow, CConnection*, void*> serve(&peer, &Slow::Serve);
+    slow.SetAcceptFunction(&serve);
+    slow.Start();
+    ASSERT_TRUE(WaitUntil([&] { return slow.IsOpen(); }));
+
+    EXPECT_THROW(sender.Client().Send(To("SLOW", "once")), PlDataTransmissionErr);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_EQ(received.load(), 1);
+}
+
+// A recipient name no NetBIOS name can be is refused before anything is sent,
+// and only PlNetworkErr ever leaves Send.
+TEST(MessagingOverProvider, AnOverLongRecipientIsRefusedAsNotFound)
+{
+    TestLan lan(1);
+    ProviderStation sender(lan.Host(0), "SAM");
+    ASSERT_TRUE(sender.WaitReady());
+    const std::string huge(900, 'N');
+    EXPECT_THROW(sender.Client().Send(CMsg{kPersonalMessage, "HOST0", "SAM", huge, "x"}), PlAddrNotFoundErr);
+    EXPECT_THROW(sender.Client().Send(CMsg{kPersonalMessage, huge, std::string(900, 'F'), "HOST0", "x"}),
+                 PlAddrNotFoundErr);
+}
+
+// A conflict demand puts the name in conflict (its listens end, it answers
+// nothing); the client then registers it again, as after any listen that
+// failed for good. Nobody defends a name a demand took by mistake, so it is
+// back at once; a name another node really holds would be defended and stay
+// unregistered.
+TEST(MessagingOverProvider, ANameTakenByAConflictDemandIsRegisteredAgain)
+{
+    TestLan lan(2);
+    ProviderStation receiver(lan.Host(0), "RITA");
+    ProviderStation sender(lan.Host(1), "SAM");
+    ASSERT_TRUE(receiver.WaitReady() && sender.WaitReady());
+    pl::nb::NbnsPacket demand;
+    demand.transactionId = 0x4242;
+    demand.flags = static_cast<std::uint16_t>(pl::nb::kNbnsResponse |
+                                              static_cast<std::uint16_t>(pl::nb::NbnsOpcode::Registration) << 11 |
+                                              pl::nb::kRcodeConflict);
+    demand.answers.push_back(pl::nb::NbnsRecord{
+        pl::nb::NbName{pl::MakeNetbiosName("RITA", 0x03), ""}, pl::nb::kTypeNb, pl::nb::kClassIn, 0, {}});
+    const pl::nb::UniqueFd udp = pl::nb::OpenUdp(0x7F00003C, 0, false);
+    pl::nb::SendUdp(udp.Get(), pl::nb::EncodeNbns(demand), lan.Address(0), lan.Config(0).namePort);
+
+    ASSERT_TRUE(WaitUntil([&] { return receiver.Client().OpenNameCount() < 2; }));  // in conflict
+    ASSERT_TRUE(receiver.WaitReady());                                              // registered again
+    sender.Client().Send(To("RITA", "back again"));
+    ASSERT_TRUE(WaitUntil([&] { return receiver.inbox.Count() == 1; }));
 }
 
 // Sends until a call gets through: names take a registration's time to

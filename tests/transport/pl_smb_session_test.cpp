@@ -254,6 +254,18 @@ TEST_F(SmbSessionTest, BlocksAreJoinedAndDecodedOnceAsSambasClientCutsThem)
     pl::SetOemCodePage("");
 }
 
+TEST_F(SmbSessionTest, ATextCutAtTheBoundEndsWithAMark)
+{
+    StartClient();
+    RawSender raw(lan, hostB);
+    ASSERT_TRUE(raw.WaitReady());
+    const std::vector<std::string> blocks(200, std::string(128, 'w'));  // 25,600 bytes
+    const std::string text = SendBlocks(raw, inbox, blocks);
+    const std::size_t kept = PlSmbMessagingClient::kMaxReceivedBytes;
+    EXPECT_EQ(text, std::string(kept, 'w') + PlSmbMessagingClient::kCutMark);
+    EXPECT_EQ(SendBlocks(raw, inbox, {std::string(100, 'x')}), std::string(100, 'x'));  // an uncut one has none
+}
+
 TEST_F(SmbSessionTest, UnknownCommandsAreHungUpWithoutAMessage)
 {
     StartClient();

@@ -3,6 +3,7 @@
 // Its operations forward to the port with the connection as first argument.
 // The port owns its connections; a connection never outlives its port.
 
+#include <atomic>
 #include <string>
 
 class CPort;
@@ -26,7 +27,13 @@ public:
     CPort* Port() const { return port_; }
     const std::string& PeerName() const { return peerName_; }
 
+    // True once the transport saw the peer end the connection (closed or
+    // aborted); false while it is open, also after a time-out.
+    bool PeerEnded() const { return peerEnded_.load(); }
+    void SetPeerEnded() { peerEnded_ = true; }
+
 private:
     CPort* port_;
     std::string peerName_;
+    std::atomic<bool> peerEnded_{false};
 };

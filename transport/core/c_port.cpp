@@ -1,6 +1,7 @@
 #include "transport/core/c_port.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 CPort::CPort(int openRetryMs) : thread_(this, &CPort::ListenLoop), openRetryMs_(openRetryMs) {}
@@ -8,6 +9,7 @@ CPort::CPort(int openRetryMs) : thread_(this, &CPort::ListenLoop), openRetryMs_(
 CPort::~CPort()
 {
     thread_.Stop();
+    JoinWorkers();
 }
 
 void CPort::Receive(CConnection&, CProtocolDataUnit&) {}
@@ -89,4 +91,72 @@ void CPort::HandOver(CConnection& connection)
 {
     if (acceptFunction_ != nullptr)
         acceptFunction_->Invoke(&connection, nullptr);
+}
+
+void CPort::HandOverOnWorker(CConnection& connection)
+{
+    ReapWorkers();
+    std::lock_guard lock(workersMutex_);
+    Worker& worker = workers_.emplace_back();
+    worker.thread = std::thread([this, &connection, &worker] {
+        HandOver(connection);
+        {
+            std::lock_guard done(workersMutex_);
+            worker.done = true;
+        }
+        workerDone_.Set();
+    });
+}
+
+bool CPort::WaitForWorkerSlot(std::size_t limit)
+{
+    std::array<PlEvent*, 1> events{&workerDone_};
+    for (;;) {
+        ReapWorkers();
+        if (BusyWorkers() < limit)
+            return true;
+        if (thread_.WaitAny(events, PlEvent::kInfinite) < 0)
+            return false;
+    }
+}
+
+std::size_t CPort::BusyWorkers() const
+{
+    std::lock_guard lock(workersMutex_);
+    return static_cast<std::size_t>(
+        std::count_if(workers_.begin(), workers_.end(), [](const Worker& worker) { return !worker.done; }));
+}
+
+void CPort::ReapWorkers()
+{
+    std::list<Worker> finished;
+    {
+        std::lock_guard lock(workersMutex_);
+        for (auto it = workers_.begin(); it != workers_.end();) {
+            const auto next = std::next(it);
+            if (it->done)
+                finished.splice(finished.end(), workers_, it);
+            it = next;
+        }
+    }
+    for (Worker& worker : finished)
+        worker.thread.join();  // it has set done: it is leaving
+}
+
+void CPort::JoinWorkers()
+{
+    std::list<Worker> all;
+    {
+        std::lock_guard lock(workersMutex_);
+        all.swap(workers_);
+    }
+    for (Worker& worker : all)
+        worker.thread.join();
+}
+
+void CPort::ForEachConnection(const std::function<void(CConnection&)>& visit) const
+{
+    std::lock_guard lock(connectionsMutex_);
+    for (const auto& connection : connections_)
+        visit(*connection);
 }

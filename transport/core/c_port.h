@@ -1,11 +1,14 @@
 #pragma once
 // CPort: a local endpoint (a registered NetBIOS name, an open mailslot) with a
-// listening thread that keeps it open and accepts incoming connections one at a
-// time, handing each to the accept functor on the listening thread.
+// listening thread that keeps it open and accepts incoming connections. An
+// accepted connection is handed to the accept functor either on the listening
+// thread (HandOver: one at a time) or on a worker thread of its own
+// (HandOverOnWorker: up to a bound at once, so that a slow or silent peer
+// never keeps the others out).
 //
-// The connection list is guarded by its own mutex: the listening thread and
-// sending threads add and remove connections concurrently. A derived port must
-// call Stop() in its destructor.
+// The connection list is guarded by its own mutex: the listening thread,
+// workers and sending threads add and remove connections concurrently. A
+// derived port must call Stop() and then JoinWorkers() in its destructor.
 
 #include "transport/core/c_connection.h"
 #include "transport/core/pl_functors.h"
@@ -13,9 +16,12 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -68,11 +74,27 @@ protected:
     std::vector<std::unique_ptr<CConnection>> TakeConnections();
     // Hands an accepted connection to the accept functor, if one is set.
     void HandOver(CConnection& connection);
+    // Hands it over on a worker thread of its own and returns at once.
+    void HandOverOnWorker(CConnection& connection);
+    // Waits until fewer than `limit` workers serve connections; false when a
+    // stop of the listening thread ended the wait.
+    bool WaitForWorkerSlot(std::size_t limit);
+    std::size_t BusyWorkers() const;
+    // Waits for every worker to end (their connections must be ending).
+    void JoinWorkers();
+    // Calls `visit` for every connection in the list, under its mutex.
+    void ForEachConnection(const std::function<void(CConnection&)>& visit) const;
     void SetOpen(bool open) { open_ = open; }
     PlThread& ListeningThread() { return thread_; }
 
 private:
     void ListenLoop(PlThread& thread);
+    void ReapWorkers();
+
+    struct Worker {
+        std::thread thread;
+        bool done = false;  // guarded by workersMutex_
+    };
 
     PlThreadClassFunction<CPort> thread_;
     std::atomic<bool> open_{false};
@@ -83,4 +105,7 @@ private:
     mutable std::mutex connectionsMutex_;
     std::vector<std::unique_ptr<CConnection>> connections_;
     const int openRetryMs_;
+    mutable std::mutex workersMutex_;
+    std::list<Worker> workers_;
+    PlEvent workerDone_{PlEvent::Reset::Auto};
 };

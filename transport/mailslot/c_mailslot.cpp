@@ -64,9 +64,10 @@ void CMailslot::Accept()
         SetOpen(false);
         return;
     }
-    if (count == 0)
-        return;
-    HandOver(AddConnection(std::make_unique<CMailslotConnection>(this, std::string(), handle, false)));
+    // Every message queued now is taken at this wake, not one per poll: a
+    // burst of broadcasts must not delay the next for seconds.
+    for (; count > 0 && !ListeningThread().IsStopRequested(); --count)
+        HandOver(AddConnection(std::make_unique<CMailslotConnection>(this, std::string(), handle, false)));
 }
 
 void CMailslot::Connect(const std::string& name, CConnection*& out)

@@ -1,7 +1,7 @@
 #pragma once
 // CMailslot: a local mailslot ("MESSNGR") kept open by its listening thread,
-// which polls it every 100 ms and hands every queued message over as one
-// incoming connection; sending threads write remote mailslots of the same
+// which polls it every 100 ms and hands each message queued at that moment over
+// as one incoming connection; sending threads write remote mailslots of the same
 // name through Connect. Messages queued before the mailslot was opened are
 // discarded; a mailslot that is lost is opened again by the listening loop.
 

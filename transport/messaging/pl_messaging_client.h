@@ -5,6 +5,8 @@
 #include "transport/core/pl_functors.h"
 #include "transport/messaging/c_msg.h"
 
+#include <cstddef>
+
 class PlMessagingClient {
 public:
     using Receiver = PlUnaryFunction<void, CMsg>;
@@ -21,6 +23,15 @@ public:
     // The receiver is not owned. REQUIRES: set before the client's thread starts.
     void SetReceiver(Receiver* receiver) { receiver_ = receiver; }
 
+    // Longest recipient name a message may carry, in bytes: longer than any
+    // NetBIOS, user or workgroup name, short enough that a message always
+    // fits its PDUs.
+    static constexpr std::size_t kMaxNameBytes = 255;
+
 protected:
+    // Throws PlAddrNotFoundErr, before anything is sent, for a recipient or
+    // address longer than kMaxNameBytes: no such name can be reached.
+    static void RequireSendableNames(const CMsg& msg);
+
     Receiver* receiver_ = nullptr;
 };

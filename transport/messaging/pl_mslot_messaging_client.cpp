@@ -76,6 +76,7 @@ void PlMslotMessagingClient::Send(CMsg msg)
 {
     if (msg.kind != kBroadcastMessage)
         return;
+    RequireSendableNames(msg);
     CMailslotPdu pdu;
     pdu.Originator = pl::FitNetbiosName(msg.from);  // a NetBIOS name, as for personal messages
     pdu.Destination = msg.to;

@@ -1,5 +1,6 @@
 #include "transport/messaging/pl_smb_messaging_client.h"
 
+#include "platform/smb/pl_smb_frame.h"
 #include "platform/text/pl_case.h"
 #include "platform/text/pl_message_text.h"
 #include "platform/text/pl_netbios_name.h"
@@ -137,7 +138,9 @@ std::optional<CMsg> PlSmbMessagingClient::ServeSession(CConnection& connection)
 {
     CPduBuffer first;
     connection.ReceiveRaw(first);
-    if (first.Length() == 0)
+    // A first frame that is not an SMB (no signature, counts past its end)
+    // starts no message; the session is hung up without a reply.
+    if (!pl::smb::DecodeSmbFrame({first.Data(), static_cast<std::size_t>(first.Length())}))
         return std::nullopt;
     CSmbPdu header;
     header.Decode(first);
@@ -169,10 +172,14 @@ void PlSmbMessagingClient::ReceiveBlocks(CConnection& connection, CMsg& msg)
 {
     std::vector<std::string> blocks;
     std::size_t bytes = 0;
+    bool cut = false;
     CSmbPdu_sendtxt block;
     connection.Receive(block);
     while (block.Command == kSendText) {
-        if (!block.TextBytes().empty() && bytes + block.TextBytes().size() <= kMaxReceivedBytes) {
+        // Beyond the bound the rest is acknowledged and dropped, and the
+        // text shows that it was cut.
+        cut = cut || bytes + block.TextBytes().size() > kMaxReceivedBytes;
+        if (!cut && !block.TextBytes().empty()) {
             bytes += block.TextBytes().size();
             blocks.push_back(block.TextBytes());
         }
@@ -183,6 +190,8 @@ void PlSmbMessagingClient::ReceiveBlocks(CConnection& connection, CMsg& msg)
     CSmbPdu_sendend end;
     connection.Send(end);
     msg.text = pl::DecodeMessageBlocks(blocks);
+    if (cut)
+        msg.text += kCutMark;
 }
 
 // ---- sending ----
@@ -193,6 +202,7 @@ void PlSmbMessagingClient::Send(CMsg msg)
         return;
     msg.text = std::string(pl::utf8::PrefixChars(msg.text, kMaxTextChars));
     msg.from = pl::FitNetbiosName(msg.from);  // the originator is a NetBIOS name
+    RequireSendableNames(msg);
     const std::vector<std::string> blocks = pl::SplitMessageText(msg.text, kBlockBytes);
 
     bool notFound = false;
@@ -233,13 +243,16 @@ bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg, const st
         connection->Close();
         return true;
     } catch (const PlDataTransmissionErr&) {
+        const bool refused = single && connection->PeerEnded();
         connection->Close();  // hang up: no broken session is left open
-        if (!single)
+        if (!refused)
             throw;
     }
     // A peer that takes only multi-block messages (Samba's smbd) ends the
     // session without answering a single-block one: deliver the same message
-    // once more as start, text and end on a new session.
+    // once more as start, text and end on a new session. Only then: a reply
+    // that is late on a session still open may come from a peer that shows
+    // the message, and a second delivery would show it twice.
     name.Connect(msg.address, connection);
     if (connection == nullptr)
         return false;

@@ -30,6 +30,8 @@ public:
     // Received text beyond this many bytes is acknowledged but dropped, so that
     // a peer cannot make the receiver's memory grow without bound.
     static constexpr std::size_t kMaxReceivedBytes = 16 * 1024;
+    // Ends a received text that was cut at that bound.
+    static constexpr const char* kCutMark = "\xE2\x80\xA6";  // U+2026 HORIZONTAL ELLIPSIS
 
     // The names are upper-cased here and cut to the 15 OEM bytes of a NetBIOS
     // name; so is the originator of every message sent.

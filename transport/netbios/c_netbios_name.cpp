@@ -37,6 +37,10 @@ CNetbiosName::~CNetbiosName()
     ListeningThread().RequestStop();
     Shut();
     Stop();
+    // The sessions still being served end now: their workers' waits complete
+    // and the workers close their connections.
+    ForEachConnection([this](CConnection& connection) { pl::ncb::HangUp(entry_, lana_, LsnOf(connection)); });
+    JoinWorkers();
     for (auto& connection : TakeConnections())
         pl::ncb::HangUp(entry_, lana_, LsnOf(*connection));
 }
@@ -46,6 +50,14 @@ bool CNetbiosName::IsFatalListenResult(std::uint8_t code)
     static constexpr std::array<std::uint8_t, 13> kFatal{0x09, 0x0E, 0x15, 0x16, 0x17, 0x23, 0x34,
                                                          0x35, 0x36, 0x37, 0x38, 0x3F, 0x40};
     return std::find(kFatal.begin(), kFatal.end(), code) != kFatal.end();
+}
+
+void CNetbiosName::NoteEnd(CConnection& connection, std::uint8_t code)
+{
+    // Closed, aborted, or already gone: the peer ended the session. A time-out
+    // leaves it open, and the peer may still act on what was sent.
+    if (code == NRC_SCLOSED || code == NRC_SABORT || code == NRC_SNUMOUT)
+        connection.SetPeerEnded();
 }
 
 pl::NetbiosNameBytes CNetbiosName::OwnName() const
@@ -88,6 +100,8 @@ void CNetbiosName::Start()
 
 void CNetbiosName::Accept()
 {
+    if (!WaitForWorkerSlot(kMaxSessions))
+        return;
     NCB ncb = pl::ncb::MakeNcb(NCBLISTEN | ASYNCH, lana_);
     ncb.ncb_callname[0] = '*';
     pl::ncb::SetName(ncb.ncb_name, OwnName());
@@ -113,7 +127,7 @@ void CNetbiosName::Accept()
     listenEvent_.ResetEvent();
     if (ncb.ncb_retcode == NRC_GOODRET) {
         CConnection& connection = AddConnection(std::make_unique<CNetbiosConnection>(this, std::string(), ncb.ncb_lsn));
-        HandOver(connection);
+        HandOverOnWorker(connection);
         return;
     }
     if (IsFatalListenResult(ncb.ncb_retcode))
@@ -140,8 +154,11 @@ void CNetbiosName::Receive(CConnection& connection, CProtocolDataUnit& pdu)
 {
     CPduBuffer buffer;
     std::uint16_t length = CPduBuffer::kCapacity;
-    if (pl::ncb::Receive(entry_, lana_, LsnOf(connection), buffer.Data(), length) != NRC_GOODRET)
+    const std::uint8_t code = pl::ncb::Receive(entry_, lana_, LsnOf(connection), buffer.Data(), length);
+    if (code != NRC_GOODRET) {
+        NoteEnd(connection, code);
         throw PlDataTransmissionErr("NBRecv");
+    }
     buffer.SetLength(std::min<int>(length, CPduBuffer::kCapacity));
     pdu.Decode(buffer);
 }
@@ -159,8 +176,11 @@ void CNetbiosName::Send(CConnection& connection, CProtocolDataUnit& pdu)
     CPduBuffer buffer;
     pdu.Encode(buffer);
     const auto length = static_cast<std::uint16_t>(buffer.Length());
-    if (pl::ncb::Send(entry_, lana_, LsnOf(connection), buffer.Data(), length) != NRC_GOODRET)
+    const std::uint8_t code = pl::ncb::Send(entry_, lana_, LsnOf(connection), buffer.Data(), length);
+    if (code != NRC_GOODRET) {
+        NoteEnd(connection, code);
         throw PlDataTransmissionErr("NBSend");
+    }
 }
 
 void CNetbiosName::SendRaw(CConnection& connection, CPduBuffer& buffer)

@@ -1,7 +1,10 @@
 #pragma once
 // CNetbiosName: one messenger name registered on one NetBIOS adapter. Its
-// listening thread keeps the name registered (retrying every 3 s) and accepts
-// sessions to it one at a time; sending threads call remote names through it.
+// listening thread keeps the name registered (retrying every 3 s) and keeps a
+// listen posted while fewer than kMaxSessions sessions are being served; each
+// accepted session is served on a worker of its own, so a silent or slow peer
+// holds one session, never the name. Sending threads call remote names
+// through it.
 //
 // Destruction requests the stop before the name is deleted, so the listening
 // thread never registers the name again once closing has begun.
@@ -21,6 +24,9 @@ public:
     // Passing this suffix selects the alternative-suffix mode: registration
     // starts at 0x03 and moves up to 0x2F while the name is taken.
     static constexpr int kAlternativeSuffix = 257;
+    // Incoming sessions served at once. The provider refuses callers beyond
+    // them with "insufficient resources"; they try again.
+    static constexpr std::size_t kMaxSessions = 16;
 
     CNetbiosName(const std::string& name, int suffix, const PlNetbiosInterface& networkInterface,
                  int openRetryMs = kOpenRetryMs);
@@ -46,6 +52,7 @@ public:
 
 private:
     pl::NetbiosNameBytes OwnName() const;
+    static void NoteEnd(CConnection& connection, std::uint8_t code);
     std::uint8_t LsnOf(const CConnection& connection) const;
 
     std::string name_;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace pl::ncb {
 namespace {
@@ -120,7 +121,7 @@ std::uint8_t TimedSubmit(const PlNetbiosEntry& entry, NCB& ncb, int limitMs)
     bool seen = false;
     bool pending = false;
     std::uint8_t last = NRC_CMDTMO;
-    for (int submissions = 1; submissions <= kMaxSubmissions; ++submissions) {
+    for (;;) {
         ncb.ncb_command = command;
         if (!SubmitAsync(entry, ncb, event)) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -131,8 +132,10 @@ std::uint8_t TimedSubmit(const PlNetbiosEntry& entry, NCB& ncb, int limitMs)
         }
         seen = true;
         last = ncb.ncb_retcode;
-        if (last != NRC_NOCALL || Clock::now() >= deadline)
+        const auto left = deadline - Clock::now();
+        if ((last != NRC_NOCALL && last != NRC_REMTFUL) || left <= std::chrono::milliseconds(0))
             break;
+        std::this_thread::sleep_for(std::min<Clock::duration>(left, std::chrono::milliseconds(kResubmitPauseMs)));
     }
     // Whatever its state, the NCB is cancelled. A pending NCB must have
     // completed before it leaves this function, since the provider writes it.

@@ -20,7 +20,10 @@ inline constexpr std::uint8_t kMessengerSuffix = 0x03;
 inline constexpr int kResetSessions = 20;
 inline constexpr int kResetNames = 30;
 inline constexpr int kTimeUnitMs = 500;  // unit of ncb_rto and ncb_sto
-inline constexpr int kMaxSubmissions = 101;
+// Between two submissions of a call that the peer refused: a sender that
+// found the recipient busy with another sender's session tries again soon,
+// without spinning.
+inline constexpr int kResubmitPauseMs = 25;
 
 // A zeroed NCB with both name fields filled with spaces.
 NCB MakeNcb(std::uint8_t command, std::uint8_t lana);
@@ -39,8 +42,12 @@ std::uint8_t Send(const PlNetbiosEntry& entry, std::uint8_t lana, std::uint8_t l
 std::uint8_t Cancel(const PlNetbiosEntry& entry, std::uint8_t lana, NCB& target);
 
 // Submits `ncb` asynchronously, resubmitting it while it ends with "no answer"
-// (0x14), for at most `limitMs` and 101 submissions; then cancels it. Returns
-// the last return code seen, or 0x05 (timed out) when none was.
+// (0x14: nobody listening) or "remote session table full" (0x12: the
+// recipient serves as many sessions as it takes), after a short pause each
+// time, until `limitMs` have passed; then cancels it. Returns the last return
+// code seen, or 0x05 (timed out) when none was. The limit is a time, not a
+// count: a peer that answers at once must not use up the attempts in a few
+// milliseconds.
 std::uint8_t TimedSubmit(const PlNetbiosEntry& entry, NCB& ncb, int limitMs);
 
 // Adapter status of `name` (any suffix) into the caller's buffer, within `limitMs`.

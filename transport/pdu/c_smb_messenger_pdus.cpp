@@ -1,5 +1,6 @@
 #include "transport/pdu/c_smb_messenger_pdus.h"
 
+#include "platform/bytes/pl_le_bytes.h"
 #include "platform/text/pl_codepage.h"
 #include "platform/text/pl_message_text.h"
 #include "transport/pdu/c_pdu_buffer.h"
@@ -27,8 +28,9 @@ void PutBlock(CPduBuffer& scratch, const std::string& ansi, const std::string& b
     const std::string wire = bytes.empty() ? pl::EncodeMessageText(ansi) : bytes;
     const auto length = static_cast<std::uint16_t>(wire.size());
     scratch.PutByte(kBlockFormat);
-    scratch.PutByte(static_cast<std::uint8_t>(length & 0xFF));
-    scratch.PutByte(static_cast<std::uint8_t>(length >> 8));
+    std::uint8_t count[2];
+    pl::StoreLe16(count, length);
+    scratch.Put(count, 2);
     scratch.Put(wire.data(), static_cast<int>(wire.size()));
 }
 
@@ -47,10 +49,7 @@ public:
     void Skip(std::size_t n) { index_ = std::min(index_ + n, data_.size()); }
     std::uint16_t Count()
     {
-        const auto byteAt = [this](std::size_t i) {
-            return i < data_.size() ? static_cast<std::uint8_t>(data_[i]) : std::uint8_t{0};
-        };
-        const auto count = static_cast<std::uint16_t>(byteAt(index_) | (byteAt(index_ + 1) << 8));
+        const auto count = pl::GetLe16({reinterpret_cast<const std::uint8_t*>(data_.data()), data_.size()}, index_);
         Skip(2);
         return count;
     }

@@ -3,22 +3,25 @@
 #include "transport/pdu/c_pdu_buffer.h"
 
 #include <algorithm>
+#include <vector>
+
+#include "platform/bytes/pl_le_bytes.h"
+#include "platform/smb/pl_smb_frame.h"
 
 namespace {
 
-constexpr std::array<std::uint8_t, 4> kSmbProtocol{0xFF, 'S', 'M', 'B'};
-
 void PutWord(CPduBuffer& buffer, std::uint16_t value)
 {
-    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8)};
+    std::uint8_t bytes[2];
+    pl::StoreLe16(bytes, value);
     buffer.Put(bytes, 2);
 }
 
 std::uint16_t GetWord(CPduBuffer& buffer)
 {
-    std::uint8_t bytes[2];
+    std::uint8_t bytes[2] = {};
     buffer.Get(bytes, 2);
-    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+    return pl::GetLe16(bytes, 0);
 }
 
 std::uint8_t GetByte(CPduBuffer& buffer)
@@ -37,7 +40,7 @@ CSmbPdu::CSmbPdu()
 
 void CSmbPdu::Reset()
 {
-    Protocol = kSmbProtocol;
+    Protocol = pl::smb::kProtocol;
     Command = 0;
     ErrorClass = 0;
     Reserved = 0;
@@ -54,15 +57,14 @@ void CSmbPdu::Reset()
 void CSmbPdu::SetGroupId(std::uint16_t id)
 {
     WordCount = 1;
-    ParameterWords[0] = static_cast<std::uint8_t>(id & 0xFF);
-    ParameterWords[1] = static_cast<std::uint8_t>(id >> 8);
+    pl::StoreLe16(ParameterWords.data(), id);
 }
 
 std::uint16_t CSmbPdu::GroupId() const
 {
     if (WordCount == 0)
         return 0;
-    return static_cast<std::uint16_t>(ParameterWords[0] | (ParameterWords[1] << 8));
+    return pl::GetLe16(ParameterWords, 0);
 }
 
 std::string_view CSmbPdu::Data() const
@@ -74,17 +76,21 @@ void CSmbPdu::BuildData(CPduBuffer&) {}
 
 void CSmbPdu::EncodeHeader(CPduBuffer& buffer) const
 {
-    buffer.Put(Protocol.data(), static_cast<int>(Protocol.size()));
-    buffer.PutByte(Command);
-    buffer.PutByte(ErrorClass);
-    buffer.PutByte(Reserved);
-    PutWord(buffer, ErrorCode);
-    buffer.PutByte(Flags);
-    buffer.Put(ReservedWords.data(), static_cast<int>(ReservedWords.size()));
-    PutWord(buffer, Tid);
-    PutWord(buffer, Pid);
-    PutWord(buffer, Uid);
-    PutWord(buffer, Mid);
+    pl::smb::SmbHeader header;
+    header.command = Command;
+    header.errorClass = ErrorClass;
+    header.reserved = Reserved;
+    header.errorCode = ErrorCode;
+    header.flags = Flags;
+    header.reservedWords = ReservedWords;
+    header.tid = Tid;
+    header.pid = Pid;
+    header.uid = Uid;
+    header.mid = Mid;
+    std::vector<std::uint8_t> bytes;
+    pl::smb::AppendSmbHeader(header, bytes);
+    std::copy(Protocol.begin(), Protocol.end(), bytes.begin());
+    buffer.Put(bytes.data(), static_cast<int>(bytes.size()));
 }
 
 void CSmbPdu::Encode(CPduBuffer& buffer)
@@ -106,16 +112,19 @@ void CSmbPdu::Decode(CPduBuffer& buffer)
 {
     buffer.Seek(0);
     buffer.Get(Protocol.data(), static_cast<int>(Protocol.size()));
-    Command = GetByte(buffer);
-    ErrorClass = GetByte(buffer);
-    Reserved = GetByte(buffer);
-    ErrorCode = GetWord(buffer);
-    Flags = GetByte(buffer);
-    buffer.Get(ReservedWords.data(), static_cast<int>(ReservedWords.size()));
-    Tid = GetWord(buffer);
-    Pid = GetWord(buffer);
-    Uid = GetWord(buffer);
-    Mid = GetWord(buffer);
+    const pl::smb::SmbHeader header =
+        pl::smb::ReadSmbHeader({buffer.Data(), static_cast<std::size_t>(std::max(buffer.Length(), 0))});
+    Command = header.command;
+    ErrorClass = header.errorClass;
+    Reserved = header.reserved;
+    ErrorCode = header.errorCode;
+    Flags = header.flags;
+    ReservedWords = header.reservedWords;
+    Tid = header.tid;
+    Pid = header.pid;
+    Uid = header.uid;
+    Mid = header.mid;
+    buffer.Seek(static_cast<int>(pl::smb::kWordCountOffset));
 
     // Only whole words that were really received count.
     const int claimedWords = GetByte(buffer);

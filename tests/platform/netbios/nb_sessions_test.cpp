@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstring>
 #include <numeric>
+#include <thread>
 
 namespace pl::nb::test {
 namespace {
@@ -192,6 +193,44 @@ TEST_F(NetbiosSessions, ProviderShutdownCompletesPendingNcbs)
     auto listen = StartListen(lan.Host(1), "SERVER");
     lan.Remove(1);
     EXPECT_EQ(listen->Wait(), NRC_CMDCAN);
+}
+
+// A peer that opens a session and then stays silent loses it after the idle
+// limit; one that keeps sending keeps it. A name whose listens are all taken
+// by sessions refuses further callers with "insufficient resources", which a
+// caller tries again, instead of "not listening".
+TEST(NetbiosSessionLimits, SilentSessionsEndAndBusyNamesSayInsufficientResources)
+{
+    TestLan lan(2, [](NetbtConfig& config) { config.sessionIdleTimeout = std::chrono::seconds(1); });
+    ASSERT_EQ(AddName(lan.Host(0), "CALLER"), NRC_GOODRET);
+    ASSERT_EQ(AddName(lan.Host(1), "SERVER"), NRC_GOODRET);
+
+    auto listen = StartListen(lan.Host(1), "SERVER");
+    std::uint8_t silent = 0;
+    ASSERT_EQ(Call(lan.Host(0), "CALLER", "SERVER", silent), NRC_GOODRET);
+    ASSERT_EQ(listen->Wait(), NRC_GOODRET);
+    const std::uint8_t served = listen->ncb.ncb_lsn;
+
+    std::uint8_t second = 0;
+    EXPECT_EQ(Call(lan.Host(0), "CALLER", "SERVER", second), NRC_REMTFUL);  // busy, not absent
+
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::uint8_t> got;
+    EXPECT_EQ(Receive(lan.Host(1), served, got, 1024), NRC_SABORT);  // ended for silence
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_EQ(lan.Host(1).Counters().idleSessions.load(), 1u);
+    EXPECT_EQ(Call(lan.Host(0), "CALLER", "SERVER", second), NRC_NOCALL);  // nobody listens now
+
+    // Messages keep a session alive past the limit.
+    listen = StartListen(lan.Host(1), "SERVER");
+    std::uint8_t talking = 0;
+    ASSERT_EQ(Call(lan.Host(0), "CALLER", "SERVER", talking), NRC_GOODRET);
+    ASSERT_EQ(listen->Wait(), NRC_GOODRET);
+    for (int i = 0; i < 4; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        ASSERT_EQ(Send(lan.Host(0), talking, {1}), NRC_GOODRET);
+        ASSERT_EQ(Receive(lan.Host(1), listen->ncb.ncb_lsn, got, 1024), NRC_GOODRET) << i;
+    }
 }
 
 }  // namespace

@@ -36,10 +36,12 @@ NetbtConfig TestLan::MakeConfig(int hostIndex, int hosts)
     return config;
 }
 
-TestLan::TestLan(int hosts)
+TestLan::TestLan(int hosts, const std::function<void(NetbtConfig&)>& adjust)
 {
     for (int i = 0; i < hosts; ++i) {
         configs_.push_back(MakeConfig(i, hosts));
+        if (adjust)
+            adjust(configs_.back());
         providers_.push_back(std::make_unique<PlNetbiosProvider>(configs_.back()));
     }
 }

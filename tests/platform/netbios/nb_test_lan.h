@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,7 +28,8 @@ private:
 
 class TestLan {
 public:
-    explicit TestLan(int hosts);
+    // `adjust` may change each host's configuration before its provider starts.
+    explicit TestLan(int hosts, const std::function<void(NetbtConfig&)>& adjust = {});
     PlNetbiosProvider& Host(int index) { return *providers_.at(static_cast<std::size_t>(index)); }
     std::uint32_t Address(int index) const;
     const NetbtConfig& Config(int index) const { return configs_.at(static_cast<std::size_t>(index)); }
