@@ -96,7 +96,7 @@ bool DecodeLink(std::span<const std::uint8_t> body, RtnlLink& link, std::string&
         return false;
     for (const Attribute& attribute : attributes)
         if (attribute.type == IFLA_IFNAME && !Name(attribute.value, link.name, error))
-            return error = "interface " + error, false;
+            return error.insert(0, "interface "), false;
     return true;
 }
 
@@ -131,7 +131,7 @@ bool DecodeAddress(std::span<const std::uint8_t> body, RtnlAddress& address, std
         else if (attribute.type == IFA_BROADCAST && ipv4)
             good = Ipv4Attribute(attribute, address.broadcast, error);
         else if (attribute.type == IFA_LABEL && !Name(attribute.value, address.label, error))
-            return error = "address label " + error, false;
+            return error.insert(0, "address label "), false;
         else if (attribute.type == IFA_FLAGS && attribute.value.size() == sizeof(std::uint32_t))
             address.flags = Native<std::uint32_t>(attribute.value, 0);
         else if (attribute.type == IFA_FLAGS)
@@ -247,6 +247,27 @@ const char* TypeText(std::uint16_t type)
     }
 }
 
+// The message at the start of `bytes`: its length, or 0 and `reason` set.
+std::size_t DecodeOne(std::span<const std::uint8_t> bytes, RtnlMessage& message, std::string& reason)
+{
+    if (bytes.size() < kRtnlHeaderSize)
+        return reason = "truncated netlink header", 0;
+    const auto length = Native<std::uint32_t>(bytes, 0);
+    if (length < kRtnlHeaderSize)
+        return reason = "netlink length " + std::to_string(length) + " below its header", 0;
+    if (length > bytes.size())
+        return reason = "netlink length " + std::to_string(length) + " beyond the datagram's " +
+                        std::to_string(bytes.size()) + " bytes",
+               0;
+    message.type = Native<std::uint16_t>(bytes, 4);
+    message.flags = Native<std::uint16_t>(bytes, 6);
+    message.sequence = Native<std::uint32_t>(bytes, 8);
+    message.port = Native<std::uint32_t>(bytes, 12);
+    if (!DecodeBody(bytes.subspan(kRtnlHeaderSize, length - kRtnlHeaderSize), message, reason))
+        return reason.insert(0, std::string(TypeText(message.type)) + ": "), 0;
+    return length;
+}
+
 }  // namespace
 
 bool RtnlMessage::Deletes() const
@@ -257,37 +278,18 @@ bool RtnlMessage::Deletes() const
 std::optional<std::vector<RtnlMessage>> DecodeRtnl(std::span<const std::uint8_t> bytes, std::string* error)
 {
     std::vector<RtnlMessage> messages;
-    std::string reason;
     std::size_t offset = 0;
     while (offset < bytes.size()) {
-        const std::size_t left = bytes.size() - offset;
-        if (left < kRtnlHeaderSize)
-            reason = "truncated netlink header";
-        const auto length = left < kRtnlHeaderSize ? 0 : Native<std::uint32_t>(bytes, offset);
-        if (reason.empty() && length < kRtnlHeaderSize)
-            reason = "netlink length " + std::to_string(length) + " below its header";
-        if (reason.empty() && length > left)
-            reason = "netlink length " + std::to_string(length) + " beyond the datagram's " + std::to_string(left) +
-                     " bytes";
         RtnlMessage message;
-        if (reason.empty()) {
-            message.type = Native<std::uint16_t>(bytes, offset + 4);
-            message.flags = Native<std::uint16_t>(bytes, offset + 6);
-            message.sequence = Native<std::uint32_t>(bytes, offset + 8);
-            message.port = Native<std::uint32_t>(bytes, offset + 12);
-            const auto body = bytes.subspan(offset + kRtnlHeaderSize, length - kRtnlHeaderSize);
-            if (DecodeBody(body, message, reason))
-                reason.clear();
-            else
-                reason = std::string(TypeText(message.type)) + ": " + reason;
-        }
-        if (!reason.empty()) {
+        std::string reason;
+        const std::size_t length = DecodeOne(bytes.subspan(offset), message, reason);
+        if (length == 0) {
             if (error != nullptr)
                 *error = reason;
             return std::nullopt;
         }
         messages.push_back(std::move(message));
-        offset += std::min(Align(length), left);
+        offset += std::min(Align(length), bytes.size() - offset);
     }
     return messages;
 }
