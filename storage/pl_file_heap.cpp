@@ -106,12 +106,12 @@ void PlFileHeap::ReadPages(std::uint32_t first, std::uint32_t count, PlPage* pag
         }
         const off_t offset = static_cast<off_t>(first + done) << kPageShift;
         const ssize_t got = ::preadv(fd_, parts, static_cast<int>(n), offset);
-        if (got == static_cast<ssize_t>(n * kPageSize))
+        if (got == static_cast<ssize_t>(n) * static_cast<ssize_t>(kPageSize))
             continue;
         // Interrupted, short or failed: block by block, reporting what went wrong.
         for (std::uint32_t i = 0; i < n; ++i)
-            ReadExact(pages[done + i].bytes.Data(), kPageSize, offset + static_cast<off_t>(i * kPageSize),
-                      first + done + i);
+            ReadExact(pages[done + i].bytes.Data(), kPageSize,
+                      offset + static_cast<off_t>(i) * static_cast<off_t>(kPageSize), first + done + i);
     }
 }
 
