@@ -1,7 +1,6 @@
 #include "ui/compose/c_new_msg_form.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <QCursor>
 #include <QIcon>
 #include <QKeyEvent>
@@ -12,6 +11,7 @@
 #include <QShortcut>
 #include <QSizeGrip>
 #include <QToolButton>
+#include <algorithm>
 
 #include "app/compose/pl_send_rules.h"
 #include "ui/common/pl_qt_placement.h"
@@ -159,7 +159,8 @@ void CNewMsgForm::Send()
     // The worker writes outcomes_ only; the window reads it after the join.
     worker_ = std::thread([this, &core, recipients, text = text_] {
         outcomes_ = core.Send(recipients, text);
-        QMetaObject::invokeMethod(this, [this] { Finish(true); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Finish(true); }, Qt::QueuedConnection);
     });
 }
 

@@ -68,8 +68,8 @@ private:
     bool shown_ = false;
     bool sending_ = false;
     bool closeWhenSent_ = false;
-    std::string text_;           // of the send in progress
-    std::uint64_t sendTime_ = 0;  // its archive time
+    std::string text_;                     // of the send in progress
+    std::uint64_t sendTime_ = 0;           // its archive time
     std::vector<PlSendOutcome> outcomes_;  // written by the worker, read after its join
     std::thread worker_;
 };

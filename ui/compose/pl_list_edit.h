@@ -45,8 +45,8 @@ protected:
 
 private:
     struct Name {
-        int first;        // document position of its first character
-        int picture;      // document position of its picture, or -1
+        int first;    // document position of its first character
+        int picture;  // document position of its picture, or -1
     };
     std::vector<Name> Names() const;
     int PictureTypeAt(int position) const;

@@ -1,11 +1,11 @@
 #include "ui/contacts/c_contacts_form.h"
 
 #include <QFrame>
-#include <algorithm>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <algorithm>
 
 #include "archive/pl_contacts_manager.h"
 #include "ui/common/pl_qt_text.h"
@@ -28,9 +28,9 @@ constexpr int kLine = 2;
 // The eight pictures of the contact rows, by the contact list's image numbers.
 std::vector<QIcon> ContactImages()
 {
-    const char* files[] = {"group-closed",        "group-open",        "recipient-workgroup",
-                           "recipient-user",      "contact-workgroup-offline", "contact-user-offline",
-                           "recipient-group",     "pick-contact"};
+    const char* files[] = {
+        "group-closed",         "group-open",      "recipient-workgroup", "recipient-user", "contact-workgroup-offline",
+        "contact-user-offline", "recipient-group", "pick-contact"};
     std::vector<QIcon> images;
     for (const char* file : files)
         images.emplace_back(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(file)));
@@ -57,11 +57,11 @@ CContactsForm::CContactsForm(CMainForm& main)
     : QWidget(nullptr, Qt::Popup),
       main_(main),
       actionRows_(std::make_unique<ActionRows>()),
-      actions_(new PlCoolMenu(*actionRows_,
-                              {QIcon(QStringLiteral(":/icons/recipient-user.svg")),
-                               QIcon(QStringLiteral(":/icons/recipient-workgroup.svg")),
-                               QIcon(QStringLiteral(":/icons/blink.svg"))},
-                              this)),
+      actions_(new PlCoolMenu(
+          *actionRows_,
+          {QIcon(QStringLiteral(":/icons/recipient-user.svg")),
+           QIcon(QStringLiteral(":/icons/recipient-workgroup.svg")), QIcon(QStringLiteral(":/icons/blink.svg"))},
+          this)),
       line_(new QFrame(this)),
       view_(new PlCoolMenu(main.Core().Contacts(), ContactImages(), this))
 {
@@ -186,5 +186,6 @@ void CContactsForm::RefreshList()
 
 void CContactsForm::Repaint()
 {
-    QMetaObject::invokeMethod(this, [this] { view_->Model().Repaint(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { view_->Model().Repaint(); }, Qt::QueuedConnection);
 }

@@ -59,9 +59,10 @@ PlCoolMenu::PlCoolMenu(PlCoolMenuManagerInterface& manager, std::vector<QIcon> i
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setStyleSheet(QStringLiteral("QListView::item { height: %1px; } QListView::item:hover { background: palette(highlight);"
-                                 " color: palette(highlighted-text); }")
-                      .arg(kRowHeight));
+    setStyleSheet(
+        QStringLiteral("QListView::item { height: %1px; } QListView::item:hover { background: palette(highlight);"
+                       " color: palette(highlighted-text); }")
+            .arg(kRowHeight));
 }
 
 int PlCoolMenu::WantedHeight() const
