@@ -1,5 +1,9 @@
 #include "platform/netbios/nb_event_loop.h"
 
+#include "platform/netbios/nb_sync_waiter.h"
+#include "platform/sync/pl_event.h"
+
+#include <poll.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 
@@ -70,6 +74,10 @@ void NbEventLoop::Stop()
     stop_ = true;
     Wake();
     thread_.join();
+    // A waiter whose request the provider completed on its way down still
+    // takes the state once before it leaves.
+    std::unique_lock lock(stateMutex_);
+    waitersGone_.wait(lock, [this] { return waiters_ == 0; });
 }
 
 bool NbEventLoop::InsideLoopCode()
@@ -79,47 +87,83 @@ bool NbEventLoop::InsideLoopCode()
 
 void NbEventLoop::RunExclusive(const std::function<void()>& work)
 {
-    std::lock_guard lock(stateMutex_);
+    std::unique_lock lock(stateMutex_);
+    {
+        const InsideGuard inside;
+        RunTasks();
+        work();
+    }
+    EndSection(lock);
+}
+
+void NbEventLoop::RunAndWait(const std::function<void()>& work, NbSyncWaiter& waiter)
+{
+    std::unique_lock lock(stateMutex_);
+    ++waiters_;
+    {
+        const InsideGuard inside;
+        RunTasks();
+        work();
+    }
+    while (!waiter.Finished())
+        WaitOnce(waiter, lock);
+    if (--waiters_ == 0)
+        waitersGone_.notify_all();
+    EndSection(lock);
+}
+
+// One wait of a synchronous request's thread: it releases the state, waits
+// for its wake descriptor and the socket lent to it, and runs the socket's
+// handler itself when the socket is ready.
+void NbEventLoop::WaitOnce(NbSyncWaiter& waiter, std::unique_lock<std::mutex>& lock)
+{
+    pollfd fds[2] = {{waiter.wake_->Get(), POLLIN, 0}, {-1, 0, 0}};
+    nfds_t count = 1;
+    if (const auto lent = byFd_.find(waiter.lentFd_); lent != byFd_.end() && lent->second.wanted != 0) {
+        fds[1] = {lent->first, static_cast<short>(lent->second.wanted), 0};
+        count = 2;
+    }
+    waiter.sleeping_ = true;
+    EndSection(lock);
+    [[maybe_unused]] const int ready = ::poll(fds, count, -1);  // EINTR: the caller looks again
+    if (fds[0].revents != 0)
+        waiter.wake_->Drain();
+    lock.lock();
+    waiter.sleeping_ = false;
     const InsideGuard inside;
     RunTasks();
-    work();
+    if (count == 2 && fds[1].revents != 0 && !waiter.finished_ && waiter.lentFd_ == fds[1].fd) {
+        const std::shared_ptr<FdHandler> handler = byFd_.at(fds[1].fd).handler;  // it may unwatch
+        (*handler)(static_cast<std::uint16_t>(fds[1].revents));
+    }
+}
+
+void NbEventLoop::EndSection(std::unique_lock<std::mutex>& lock)
+{
     // A timer due before the loop's own wake-up needs the loop awake.
     if (!timers_.empty() && timers_.begin()->first.first < sleepUntil_)
         Wake();
+    Release(lock);
 }
 
-void NbEventLoop::Watch(int fd, std::uint32_t events, FdHandler handler)
+void NbEventLoop::Release(std::unique_lock<std::mutex>& lock)
 {
-    Unwatch(fd);
-    const std::uint64_t key = nextKey_++;
-    auto shared = std::make_shared<FdHandler>(std::move(handler));
-    byFd_[fd] = Watched{key, shared};
-    byKey_[key] = shared;
-    epoll_event event{};
-    event.events = events;
-    event.data.u64 = key;
-    epoll_ctl(epoll_.Get(), EPOLL_CTL_ADD, fd, &event);
+    ApplyInterest();
+    thread_local std::vector<Signal> due;
+    due.swap(signals_);
+    lock.unlock();
+    for (const Signal& signal : due) {
+        if (signal.event != nullptr)
+            signal.event->Set();
+        else
+            signal.wake->Signal();
+    }
+    due.clear();
 }
 
-void NbEventLoop::Modify(int fd, std::uint32_t events)
+void NbEventLoop::SetAfterUnlock(PlEvent* event)
 {
-    const auto it = byFd_.find(fd);
-    if (it == byFd_.end())
-        return;
-    epoll_event event{};
-    event.events = events;
-    event.data.u64 = it->second.key;
-    epoll_ctl(epoll_.Get(), EPOLL_CTL_MOD, fd, &event);
-}
-
-void NbEventLoop::Unwatch(int fd)
-{
-    const auto it = byFd_.find(fd);
-    if (it == byFd_.end())
-        return;
-    epoll_ctl(epoll_.Get(), EPOLL_CTL_DEL, fd, nullptr);
-    byKey_.erase(it->second.key);
-    byFd_.erase(it);
+    signals_.push_back(Signal{event, nullptr});
 }
 
 NbEventLoop::TimerId NbEventLoop::After(std::chrono::milliseconds delay, Task task)
@@ -187,15 +231,13 @@ void NbEventLoop::RunTimers()
 void NbEventLoop::Run()
 {
     epoll_event events[kMaxEvents];
+    std::unique_lock lock(stateMutex_);
     while (!stop_) {
-        int wait = 0;
-        {
-            std::lock_guard lock(stateMutex_);
-            wait = WaitMilliseconds();
-            sleepUntil_ = clock_->Now() + std::chrono::milliseconds(wait);
-        }
+        const int wait = WaitMilliseconds();
+        sleepUntil_ = clock_->Now() + std::chrono::milliseconds(wait);
+        Release(lock);
         const int count = epoll_wait(epoll_.Get(), events, kMaxEvents, wait);
-        std::lock_guard lock(stateMutex_);
+        lock.lock();
         sleepUntil_ = PlNetbiosClock::TimePoint::min();
         // Tasks first: a request posted before a packet was sent to us (a
         // receive, the start of a service) must be in place when the packet
@@ -217,8 +259,8 @@ void NbEventLoop::Run()
         RunTasks();
         RunTimers();
     }
-    std::lock_guard lock(stateMutex_);
     RunTasks();
+    Release(lock);
 }
 
 }  // namespace pl::nb

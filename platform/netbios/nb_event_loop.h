@@ -4,14 +4,23 @@
 // other threads post. The provider's state is guarded by one mutex that the
 // loop holds whenever it is not waiting; RunExclusive lets another thread run
 // a request under that mutex (after the tasks posted before it), so that a
-// request that can finish at once costs no thread switch. Watch, Modify,
-// Unwatch, After and CancelTimer must be called with the state held (from
-// loop code or inside RunExclusive); Post and Wake from anywhere.
+// request that can finish at once costs no thread switch, and RunAndWait
+// lets a synchronous request's own thread wait for the socket its answer
+// comes on (see NbSyncWaiter). Watch, Modify, Unwatch, Lend, Finish,
+// SetAfterUnlock, After and CancelTimer must be called with the state held
+// (from loop code or inside RunExclusive/RunAndWait); Post and Wake from
+// anywhere.
+//
+// Changes to what epoll watches are applied when the state is released, so
+// that a socket watched and handed on within one request costs no system
+// call, and events are set (SetAfterUnlock, Finish) only after the state is
+// released, so that a woken thread does not at once wait for the state.
 
 #include "platform/netbios/nb_clock.h"
 #include "platform/netbios/nb_fd.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -21,7 +30,12 @@
 #include <unordered_map>
 #include <vector>
 
+class PlEvent;
+
 namespace pl::nb {
+
+class NbSyncWaiter;
+class NbWakeFd;
 
 class NbEventLoop {
 public:
@@ -34,7 +48,8 @@ public:
     NbEventLoop& operator=(const NbEventLoop&) = delete;
     ~NbEventLoop();
 
-    // Starts and stops the thread. Stop runs every task already posted first.
+    // Starts and stops the thread. Stop runs every task already posted first
+    // and returns once no thread waits in RunAndWait any more.
     void Start();
     void Stop();
     // True on a thread that runs loop code now (the loop's thread, or code
@@ -44,10 +59,26 @@ public:
     // Runs `work` with the state held, after every task posted before; from
     // any thread that is not inside loop code.
     void RunExclusive(const std::function<void()>& work);
+    // Runs `work` like RunExclusive, then waits until `waiter` is finished
+    // (Finish). While a socket is lent to the waiter (Lend) this thread waits
+    // for it too and, when it is ready, runs its handler with the state held.
+    void RunAndWait(const std::function<void()>& work, NbSyncWaiter& waiter);
 
+    // `events` are epoll flags. A handler runs on the loop's thread, or on a
+    // waiter's thread while its socket is lent.
     void Watch(int fd, std::uint32_t events, FdHandler handler);
     void Modify(int fd, std::uint32_t events);
     void Unwatch(int fd);
+
+    // The request of `waiter` waits for `fd`: until the waiter is finished the
+    // waiter's thread watches it instead of the loop. A socket is lent to one
+    // waiter at a time; a second one is not lent and waits for its completion.
+    void Lend(int fd, NbSyncWaiter& waiter);
+    // The request of `waiter` completed: its socket goes back to the loop and
+    // its thread is woken once the state is released.
+    void Finish(NbSyncWaiter& waiter);
+    // Sets `event` once the state is released.
+    void SetAfterUnlock(PlEvent* event);
 
     TimerId After(std::chrono::milliseconds delay, Task task);
     void CancelTimer(TimerId id);
@@ -60,10 +91,37 @@ public:
     void Wake();
 
 private:
+    struct Watched {
+        std::uint64_t key = 0;
+        std::shared_ptr<FdHandler> handler;
+        std::uint32_t wanted = 0;   // what the owner asked for
+        std::uint32_t applied = 0;  // what epoll watches; 0: not registered
+        NbSyncWaiter* lentTo = nullptr;
+        bool dirty = false;
+    };
+    // A wake-up to deliver once the state is released.
+    struct Signal {
+        PlEvent* event = nullptr;
+        std::shared_ptr<NbWakeFd> wake;
+    };
+
     void Run();
     void RunTasks();
     void RunTimers();
     int WaitMilliseconds() const;
+
+    // Sockets (nb_event_loop_sockets.cpp).
+    void MarkDirty(int fd, Watched& watched);
+    void ApplyInterest();
+    void WakeWaiter(NbSyncWaiter& waiter);
+    void ReturnLend(NbSyncWaiter& waiter);
+    void WaitOnce(NbSyncWaiter& waiter, std::unique_lock<std::mutex>& lock);
+
+    // Ends a section of loop code: applies the interest changes, wakes the
+    // loop for an earlier timer, releases the state and delivers the signals.
+    void EndSection(std::unique_lock<std::mutex>& lock);
+    // Applies the interest changes, releases the state and delivers the signals.
+    void Release(std::unique_lock<std::mutex>& lock);
 
     std::shared_ptr<PlNetbiosClock> clock_;
     UniqueFd epoll_;
@@ -72,17 +130,17 @@ private:
     std::atomic<bool> stop_{false};
     std::mutex stateMutex_;
     PlNetbiosClock::TimePoint sleepUntil_{};  // when the waiting loop wakes by itself
+    int waiters_ = 0;                         // threads in RunAndWait
+    std::condition_variable waitersGone_;
 
     std::mutex tasksMutex_;
     std::vector<Task> tasks_;
 
-    struct Watched {
-        std::uint64_t key;
-        std::shared_ptr<FdHandler> handler;
-    };
     std::unordered_map<int, Watched> byFd_;
     std::unordered_map<std::uint64_t, std::shared_ptr<FdHandler>> byKey_;
     std::uint64_t nextKey_ = 1;
+    std::vector<int> dirty_;
+    std::vector<Signal> signals_;
 
     std::map<std::pair<PlNetbiosClock::TimePoint, TimerId>, Task> timers_;
     std::unordered_map<TimerId, PlNetbiosClock::TimePoint> timerDue_;

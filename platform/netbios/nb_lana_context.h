@@ -66,6 +66,9 @@ public:
 
     // The NCB of a pending request, or null once it completed or was cancelled.
     NCB* Find(Serial serial) const { return requests_.Find(serial); }
+    // The pending request `serial` now waits for socket `fd` alone; its
+    // synchronous caller may wait for the socket itself.
+    void WaitsForSocket(Serial serial, int fd) const { requests_.WaitsForSocket(serial, fd); }
     // Completes a request; nothing happens when it is no longer pending.
     void Complete(Serial serial, std::uint8_t code) const { requests_.Complete(serial, code); }
     // Completes every pending NCB of this adapter but `except` with `code`.

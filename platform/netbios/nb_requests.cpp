@@ -1,6 +1,6 @@
 #include "platform/netbios/nb_requests.h"
 
-#include "platform/sync/pl_event.h"
+#include "platform/netbios/nb_event_loop.h"
 
 #include <vector>
 
@@ -23,10 +23,10 @@ bool Cancellable(std::uint8_t command)
 
 }  // namespace
 
-NbRequests::Serial NbRequests::Begin(NCB* ncb, PlEvent* syncDone)
+NbRequests::Serial NbRequests::Begin(NCB* ncb, NbSyncWaiter* waiter)
 {
     const Serial serial = next_++;
-    pending_[serial] = Entry{ncb, syncDone, ncb->ncb_lana_num};
+    pending_[serial] = Entry{ncb, waiter, ncb->ncb_lana_num};
     byNcb_[ncb] = serial;
     return serial;
 }
@@ -35,6 +35,13 @@ NCB* NbRequests::Find(Serial serial) const
 {
     const auto it = pending_.find(serial);
     return it == pending_.end() ? nullptr : it->second.ncb;
+}
+
+void NbRequests::WaitsForSocket(Serial serial, int fd)
+{
+    const auto it = pending_.find(serial);
+    if (it != pending_.end() && it->second.waiter != nullptr)
+        loop_.Lend(fd, *it->second.waiter);
 }
 
 void NbRequests::Complete(Serial serial, std::uint8_t code)
@@ -55,9 +62,9 @@ void NbRequests::Complete(Serial serial, std::uint8_t code)
     if (async && ncb->ncb_post != nullptr)
         ncb->ncb_post(ncb);
     if (async && event != nullptr)
-        event->Set();
-    if (entry.syncDone != nullptr)
-        entry.syncDone->Set();
+        loop_.SetAfterUnlock(event);
+    if (entry.waiter != nullptr)
+        loop_.Finish(*entry.waiter);
 }
 
 std::uint8_t NbRequests::Cancel(const NCB* target)

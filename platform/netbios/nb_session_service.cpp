@@ -109,6 +109,10 @@ void NbSessionService::ConnectCall(Serial serial, std::uint32_t address)
     call.socket.Adopt(std::move(fd));
     loop_.Watch(call.socket.Get(), EPOLLOUT | EPOLLIN,
                 [this, serial](std::uint32_t events) { OnCallEvent(serial, events); });
+    context_.WaitsForSocket(serial, call.socket.Get());
+    // A connection that is up already (loopback, a near peer) takes the
+    // session request now, without waiting for the socket to report it.
+    OnCallEvent(serial, EPOLLOUT);
 }
 
 void NbSessionService::OnCallEvent(Serial serial, std::uint32_t events)
@@ -120,14 +124,13 @@ void NbSessionService::OnCallEvent(Serial serial, std::uint32_t events)
     if (context_.Find(serial) == nullptr)
         return FinishCall(serial, NRC_CMDCAN);
     if (!call.requestSent) {
-        int error = 0;
-        socklen_t length = sizeof error;
-        getsockopt(call.socket.Get(), SOL_SOCKET, SO_ERROR, &error, &length);
-        if (error != 0 || (events & (EPOLLERR | EPOLLHUP)) != 0)
-            return FinishCall(serial, NRC_NOCALL);
+        // A send before the connection is up fails with EAGAIN; one after it
+        // failed reports the connection's error.
         const auto request = EncodeSessionRequest({NbName{call.remote, ""}, NbName{call.local, ""}});
-        if (::send(call.socket.Get(), request.data(), request.size(), MSG_NOSIGNAL) !=
-            static_cast<ssize_t>(request.size()))
+        const ssize_t sent = ::send(call.socket.Get(), request.data(), request.size(), MSG_NOSIGNAL);
+        if (sent < 0 && (errno == EAGAIN || errno == EINTR) && (events & (EPOLLERR | EPOLLHUP)) == 0)
+            return;
+        if (sent != static_cast<ssize_t>(request.size()))
             return FinishCall(serial, NRC_NOCALL);
         call.requestSent = true;
         loop_.Modify(call.socket.Get(), EPOLLIN);
@@ -186,8 +189,6 @@ std::uint8_t NbSessionService::NewSession(UniqueFd fd, std::uint8_t nameNum, con
         std::memcpy(ncb->ncb_callname, remote.data(), NCBNAMSZ);
     }
     const int raw = session->socket.Get();
-    const int one = 1;
-    setsockopt(raw, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     session->keepAliveTimer = loop_.After(kKeepAliveInterval, [this, lsn] { KeepAlive(lsn); });
     NbSession& stored = *(sessions_[lsn] = std::move(session));
     loop_.Watch(raw, EPOLLIN, [this, lsn](std::uint32_t events) { OnSessionEvent(lsn, events); });
@@ -218,6 +219,9 @@ void NbSessionService::OnAccept()
                                          [this, raw] { DropIncoming(raw); });
         incoming_[raw] = std::move(incoming);
         loop_.Watch(raw, EPOLLIN, [this, raw](std::uint32_t events) { OnIncoming(raw, events); });
+        // A caller on a near network sends its session request with the
+        // connection: answered now, it costs no second turn of the loop.
+        OnIncoming(raw, EPOLLIN);
     }
 }
 
@@ -299,6 +303,8 @@ void NbSessionService::AnswerSessionRequest(int fd, const NbssSessionRequest& re
         ++context_.Counters().droppedConnections;
         return;
     }
+    const int one = 1;  // outgoing sockets have it from the start
+    setsockopt(socket.Get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     const auto reply = EncodeNbss(kNbssPositive, {});
     if (::send(socket.Get(), reply.data(), reply.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(reply.size())) {
         ++context_.Counters().droppedConnections;

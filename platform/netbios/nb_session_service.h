@@ -20,6 +20,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace pl::nb {
 
@@ -88,6 +89,9 @@ private:
     void DeliverReceives(NbSession& session);
     void CloseSession(NbSession& session, std::uint8_t code);
     void UpdateSessionInterest(NbSession& session);
+    // A synchronous caller of a request still pending on the session waits
+    // for its socket itself.
+    void WaitForSocketIfPending(std::uint8_t lsn, Serial serial);
     void KeepAlive(std::uint8_t lsn);
     void WatchIdle(std::uint8_t lsn, std::chrono::milliseconds after);
     void RemoveSession(std::uint8_t lsn);
@@ -102,6 +106,7 @@ private:
     std::map<int, std::unique_ptr<NbIncomingConnection>> incoming_;
     std::map<Serial, std::unique_ptr<NbOutgoingCall>> calls_;
     std::uint8_t lastLsn_ = 0;
+    std::vector<std::uint8_t> readBuffer_;  // of ReadSession, kept between reads
 };
 
 }  // namespace pl::nb

@@ -53,7 +53,9 @@ void NbSessionService::Send(NCB* ncb, Serial serial)
             CloseSession(*found->second, NRC_SABORT);
         });
     }
+    const std::uint8_t lsn = session.lsn;
     FlushSession(session);
+    WaitForSocketIfPending(lsn, serial);
 }
 
 void NbSessionService::Receive(NCB* ncb, Serial serial)
@@ -72,7 +74,20 @@ void NbSessionService::Receive(NCB* ncb, Serial serial)
             context_.Complete(serial, NRC_CMDTMO);  // the session stays open
         });
     }
+    // A message the kernel holds already is taken on this thread. (Without
+    // a hang-up in progress, a read closes the session at most, never
+    // removes it.)
+    if (session.inbound.empty() && !session.closed && !session.readPaused && session.hangUp == 0)
+        ReadSession(session);
     DeliverReceives(session);
+    WaitForSocketIfPending(session.lsn, serial);
+}
+
+void NbSessionService::WaitForSocketIfPending(std::uint8_t lsn, Serial serial)
+{
+    const auto it = sessions_.find(lsn);
+    if (it != sessions_.end() && it->second->socket.Valid() && context_.Find(serial) != nullptr)
+        context_.WaitsForSocket(serial, it->second->socket.Get());
 }
 
 void NbSessionService::HangUp(NCB* ncb, Serial serial)
@@ -103,6 +118,7 @@ void NbSessionService::HangUp(NCB* ncb, Serial serial)
         RemoveSession(lsn);
         context_.Complete(serial, NRC_CMDTMO);
     });
+    WaitForSocketIfPending(session.lsn, serial);
 }
 
 void NbSessionService::OnSessionEvent(std::uint8_t lsn, std::uint32_t events)
@@ -123,7 +139,8 @@ void NbSessionService::OnSessionEvent(std::uint8_t lsn, std::uint32_t events)
 
 void NbSessionService::ReadSession(NbSession& session)
 {
-    std::vector<std::uint8_t> buffer(kReadChunk);
+    std::vector<std::uint8_t>& buffer = readBuffer_;
+    buffer.resize(kReadChunk);
     while (!session.closed && session.inboundBytes < kMaxQueuedInbound) {
         const ssize_t size = ::recv(session.socket.Get(), buffer.data(), buffer.size(), 0);
         if (size < 0 && (errno == EAGAIN || errno == EINTR))
@@ -147,6 +164,8 @@ void NbSessionService::ReadSession(NbSession& session)
             session.inbound.push_back(std::move(packet->payload));
             session.lastMessage = loop_.Now();
         }
+        if (static_cast<std::size_t>(size) < buffer.size())
+            break;  // the kernel had no more; the socket reports what comes next
     }
     UpdateSessionInterest(session);
 }

@@ -4,7 +4,7 @@
 #include "platform/netbios/nb_netlink_watcher.h"
 #include "platform/netbios/nb_requests.h"
 #include "platform/netbios/nb_socket.h"
-#include "platform/sync/pl_event.h"
+#include "platform/netbios/nb_sync_waiter.h"
 #include "platform/text/pl_codepage.h"
 
 #include <cstring>
@@ -17,7 +17,7 @@ PlNetbiosProvider::PlNetbiosProvider(const NetbtConfig& config, std::shared_ptr<
       queryOnly_(queryOnly),
       computerName_(EffectiveNetbiosName(config)),
       loop_(std::make_unique<NbEventLoop>(std::move(clock))),
-      requests_(std::make_unique<NbRequests>())
+      requests_(std::make_unique<NbRequests>(*loop_))
 {
     if (!config.oemCodepage.empty() && !SetOemCodePage(config.oemCodepage))
         throw PlNetbtConfigErr("oem_codepage: iconv does not know \"" + config.oemCodepage + "\"");
@@ -156,15 +156,18 @@ std::uint8_t PlNetbiosProvider::Netbios(NCB* ncb)
         loop_->RunExclusive([this, ncb] { Start(ncb, nullptr); });
         return NRC_GOODRET;
     }
-    PlEvent done;
-    loop_->RunExclusive([this, ncb, &done] { Start(ncb, &done); });
-    done.Wait(PlEvent::kInfinite);
+    NbSyncWaiter waiter;
+    if (!waiter.Usable()) {
+        ncb->ncb_retcode = ncb->ncb_cmd_cplt = NRC_SYSTEM;
+        return NRC_SYSTEM;
+    }
+    loop_->RunAndWait([this, ncb, &waiter] { Start(ncb, &waiter); }, waiter);
     return ncb->ncb_retcode;
 }
 
-void PlNetbiosProvider::Start(NCB* ncb, PlEvent* syncDone)
+void PlNetbiosProvider::Start(NCB* ncb, NbSyncWaiter* waiter)
 {
-    const auto serial = requests_->Begin(ncb, syncDone);
+    const auto serial = requests_->Begin(ncb, waiter);
     const std::uint8_t command = ncb->ncb_command & ~ASYNCH;
     if (command == NCBENUM)
         return Enumerate(ncb, serial);
@@ -209,15 +212,18 @@ std::uint8_t PlNetbiosProvider::NodeStatusByAddress(std::uint8_t lana, std::uint
     ncb.ncb_buffer = buffer.data();
     ncb.ncb_length = static_cast<std::uint16_t>(std::min<std::size_t>(buffer.size(), 0xFFFF));
     ncb.ncb_retcode = ncb.ncb_cmd_cplt = NRC_PENDING;
-    PlEvent done;
-    loop_->RunExclusive([this, &ncb, &done, address, lana] {
-        const auto serial = requests_->Begin(&ncb, &done);
-        NbLana* adapter = Find(lana);
-        if (adapter == nullptr)
-            return requests_->Complete(serial, NRC_BRIDGE);
-        adapter->NodeStatusByAddress(address, &ncb, serial);
-    });
-    done.Wait(PlEvent::kInfinite);
+    NbSyncWaiter waiter;
+    if (!waiter.Usable())
+        return NRC_SYSTEM;
+    loop_->RunAndWait(
+        [this, &ncb, &waiter, address, lana] {
+            const auto serial = requests_->Begin(&ncb, &waiter);
+            NbLana* adapter = Find(lana);
+            if (adapter == nullptr)
+                return requests_->Complete(serial, NRC_BRIDGE);
+            adapter->NodeStatusByAddress(address, &ncb, serial);
+        },
+        waiter);
     length = ncb.ncb_length;
     return ncb.ncb_retcode;
 }

@@ -32,6 +32,7 @@ namespace pl::nb {
 
 class NbEventLoop;
 class NbRequests;
+class NbSyncWaiter;
 
 class PlNetbiosProvider {
 public:
@@ -81,7 +82,7 @@ public:
     void Wake();
 
 private:
-    void Start(NCB* ncb, PlEvent* syncDone);
+    void Start(NCB* ncb, NbSyncWaiter* waiter);
     void Enumerate(NCB* ncb, std::uint64_t serial);
     void RunOnLoop(const std::function<void()>& task);
     NbLana* Find(std::uint8_t number) const;
