@@ -147,6 +147,13 @@ const PlTextRow kPlBuiltinTexts[] = {
     {1209, "Copy", kMsgArchiveForm},
     {1210, "Delete", kMsgArchiveForm},
     {1211, "%1 wrote to %2:", kMsgArchiveForm},
+    {1212, "Text", kMsgArchiveForm},
+    {1213, "Export...", kMsgArchiveForm},
+    {1214, "Text files (*.txt)", kMsgArchiveForm},
+    {1215, "CSV files (*.csv)", kMsgArchiveForm},
+    {1216, "The file could not be written:", kMsgArchiveForm},
+    {1217, "Choose a contact", kMsgArchiveForm},
+    {1218, "Apply", kMsgArchiveForm},
 
     // PopErrorForm
     {1301, "Error", kPopErrorForm},

@@ -7,6 +7,8 @@
 #include <QScreen>
 
 #include "app/settings/pl_option_table.h"
+#include "ui/archive/c_history_form.h"
+#include "ui/archive/pl_contact_chooser.h"
 #include "ui/common/pl_clipboard.h"
 #include "ui/common/pl_qt_text.h"
 #include "ui/common/pl_trace.h"
@@ -81,7 +83,7 @@ void CMainForm::BuildMenu()
 {
     // Windows that this build does not have yet are offered disabled.
     QAction* write = menu_.addAction(Tx(kTextWrite), this, [this] { OpenCompose(QString(), 1); });
-    QAction* read = menu_.addAction(Tx(kTextRead), this, [this] { ShowArchive(-1); });
+    menu_.addAction(Tx(kTextRead), this, [this] { ShowArchive(-1); });
     menu_.addSeparator();
     QAction* options = menu_.addAction(Tx(kTextOptions), this, &CMainForm::ShowOptions);
     menu_.addSeparator();
@@ -89,7 +91,6 @@ void CMainForm::BuildMenu()
     menu_.addSeparator();
     menu_.addAction(Tx(kTextExit), this, &QWidget::close);
     write->setEnabled(false);
-    read->setEnabled(false);
     options->setEnabled(false);
 }
 
@@ -272,13 +273,45 @@ void CMainForm::ReplyToLast()
         OpenCompose(Qs(*recipient), 1);
 }
 
-// The compose, archive, LAN search and options windows are not part of this
-// build yet: their operations do nothing and their menu entries are disabled.
+// The compose, LAN search and options windows are not part of this build
+// yet: their operations do nothing and their menu entries are disabled.
 void CMainForm::OpenCompose(const QString&, int) {}
 
-void CMainForm::ShowArchive(int)
+void CMainForm::ShowArchive(int page)
 {
+    auto* form = qobject_cast<CHistoryForm*>(windows_.Find(CHistoryForm::kKey));
+    if (form == nullptr) {
+        form = new CHistoryForm(core_->Archive(), ArchiveLinks());
+        form->setAttribute(Qt::WA_DeleteOnClose);  // at the program's end
+        windows_.Add(CHistoryForm::kKey, form);
+    }
+    if (core_->Options().Option(id::kMsgArcOnTop).Integer() != 0)
+        form->SetTopmost(true);
+    if (page >= 0) {
+        form->SelectPage(page);
+        form->ShowPage(page);
+    }
+    form->show();
+    form->raise();
+    form->activateWindow();
     StopBlinking();
+    PlTrace(QStringLiteral("archive window shown, page %1").arg(form->CurrentPage()));
+}
+
+PlHistoryFormLinks CMainForm::ArchiveLinks()
+{
+    PlHistoryFormLinks links;
+    links.writeTo = [this](const QString& recipient) { OpenCompose(recipient, 1); };
+    // A menu of the contacts stands in for the contact list window.
+    links.chooseContact = [this](CHistoryForm& owner) {
+        PlShowContactChooser(core_->Contacts(), owner, QCursor::pos(), [form = QPointer(&owner)](std::int32_t row) {
+            if (form)
+                form->ContactPicked(row);
+        });
+    };
+    links.contacts = &core_->Contacts();
+    links.placements = &core_->Placements();
+    return links;
 }
 
 void CMainForm::ShowLanSearch() {}
@@ -316,7 +349,11 @@ void CMainForm::EnableHotKeys(bool enabled)
         hotKeys_.Deactivate();
 }
 
-void CMainForm::SetArchiveTopmost(bool) {}
+void CMainForm::SetArchiveTopmost(bool topmost)
+{
+    if (auto* form = qobject_cast<CHistoryForm*>(windows_.Find(CHistoryForm::kKey)))
+        form->SetTopmost(topmost);
+}
 
 void CMainForm::SetArchiveShowDays(std::int32_t days)
 {
