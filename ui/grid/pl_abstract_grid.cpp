@@ -148,7 +148,7 @@ void PlAbstractGrid::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::RightButton && menu_)
         menu_->popup(viewport()->mapToGlobal(event->position().toPoint()));
-    QAbstractScrollArea::mouseReleaseEvent(event);
+    event->accept();
 }
 
 void PlAbstractGrid::wheelEvent(QWheelEvent* event)
