@@ -12,7 +12,8 @@ out=$(realpath -m "${1:-/tmp/parlino-screenshots}")
 language=${2:-}
 parlino=$root/build/default/ui/parlino
 cli=$root/build/default/cli/parlino-cli
-[ -x "$parlino" ] && [ -x "$cli" ] || { echo "build first: tools/test.sh" >&2; exit 1; }
+fill=$root/build/default/bench/ui/archive_fill
+[ -x "$parlino" ] && [ -x "$cli" ] && [ -x "$fill" ] || { echo "build first: tools/test.sh" >&2; exit 1; }
 for tool in Xvfb trayer xdotool import convert; do
     command -v "$tool" >/dev/null || { echo "$tool is missing: tools/bootstrap.sh installs it" >&2; exit 1; }
 done
@@ -40,11 +41,20 @@ if [ -n "$language" ]; then
         "$language" >"$XDG_CONFIG_HOME/parlino/registry.reg"
 fi
 
+# A conversation of the last two days in the archive, for the archive window.
+data="$XDG_DATA_HOME/Parlino Messenger/2.0.1.589"
+mkdir -p "$data"
+"$fill" "$data/msgarchive.qdb" --sample >/dev/null
+
 shot() { import -window root "$out/$1$suffix.png"; echo "$out/$1$suffix.png"; }
 send() { PARLINO_NETBT_CONF="$work/hostB.conf" PARLINO_USERNAME=carol "$cli" send "$@"; }
+# The running instance (bob's, on host A) takes these actions.
+action() { PARLINO_NETBT_CONF="$work/hostA.conf" PARLINO_USERNAME=bob "$parlino" "$@"; }
+# A click at x, y inside the archive window.
+click() { xdotool mousemove --window "$archive" "$1" "$2" click 1; sleep 0.3; }
 
 xsession_start $((20 + $$ % 20))
-PARLINO_NETBT_CONF="$work/hostA.conf" PARLINO_USERNAME=bob "$parlino" --verbose >"$work/parlino.log" 2>&1 &
+action --verbose >"$work/parlino.log" 2>&1 &
 program=$!
 for _ in $(seq 100); do send HOSTA "Good morning! The meeting moves to room 4.12 at ten." 2>/dev/null && break; sleep 0.2; done
 sleep 1
@@ -62,6 +72,40 @@ xdotool mousemove 1010 14 click 3
 sleep 1
 shot tray-menu
 xdotool key Escape
-"$parlino" --exit
+
+# The archive window, in the lower left corner, on each page. The page
+# buttons are the first stops of the keyboard focus; the filter page's edits
+# lie at fixed heights below the toolbar.
+action --archive
+title="Message archive"
+[ -n "$language" ] && title=$(grep -m1 '^1201=' "$root/language/$language" | cut -d= -f2- | tr -d '\r')
+archive=$(xdotool search --sync --onlyvisible --name "^$title\$" | head -1)
+xdotool windowfocus --sync "$archive"
+sleep 1
+shot archive-incoming
+xdotool key Tab space
+sleep 0.5
+shot archive-outgoing
+xdotool key Tab space Tab Tab Tab
+xdotool type alice
+xdotool key Return
+sleep 0.5
+shot archive-dialog
+xdotool key shift+Tab shift+Tab space
+click 250 102
+xdotool key Return
+sleep 0.5
+shot archive-filter
+click 250 133
+xdotool type lunch
+xdotool key Return
+sleep 0.5
+shot archive-filter-text
+click 20 165
+xdotool click 3
+sleep 0.5
+shot archive-menu
+xdotool key Escape
+action --exit
 wait "$program" || true
 program=""
