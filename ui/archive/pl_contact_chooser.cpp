@@ -6,7 +6,7 @@
 #include "ui/common/pl_qt_text.h"
 
 void PlShowContactChooser(PlCoolMenuManagerInterface& rows, QWidget& owner, const QPoint& at,
-                          std::function<void(std::int32_t row)> picked)
+                          const std::function<void(std::int32_t row)>& picked)
 {
     const std::int32_t count = rows.GetRowCount();
     bool anyMember = false;

@@ -15,4 +15,4 @@ class PlCoolMenuManagerInterface;
 class QWidget;
 
 void PlShowContactChooser(PlCoolMenuManagerInterface& rows, QWidget& owner, const QPoint& at,
-                          std::function<void(std::int32_t row)> picked);
+                          const std::function<void(std::int32_t row)>& picked);
