@@ -114,10 +114,18 @@ assert got == want, got
 print("desktop: archived 3 of 3")
 PY
 
+# The archive window opens on the received messages at a second start's
+# request, and keeps its placement when the program ends.
+env PARLINO_USERNAME=bob "$parlino" --archive || fail "parlino --archive"
+wait_log "archive window shown, page 0"
+timeout 20 xdotool search --sync --onlyvisible --name "^Message archive\$" >/dev/null || fail "no archive window"
+[ -n "${SCREENSHOTS:-}" ] && import -window root "$SCREENSHOTS/desktop-archive.png"
+
 env PARLINO_USERNAME=bob "$parlino" --exit || fail "parlino --exit"
 for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program" 2>/dev/null && fail "parlino did not end on --exit"
 wait "$program" || fail "parlino ended with status $?"
 program=""
 grep -q '"MsgArcShowDays"' "$XDG_CONFIG_HOME/parlino/registry.reg" || fail "the settings were not saved"
+grep -q 'Windows\\msgarchive\]' "$XDG_CONFIG_HOME/parlino/registry.reg" || fail "the archive window's placement was not saved"
 note "all checks passed"

@@ -193,6 +193,8 @@ TEST_F(HistoryFormTest, EscapeAndTheCloseBoxHideWhileTheProgramsCloseSavesThePla
 
     form.setGeometry(40, 50, 500, 400);
     EXPECT_TRUE(form.close());
+    for (int page = 0; page < PlArchivePages::kCount; ++page)  // it may be deleted after the views
+        EXPECT_EQ(form.Grid(page).DataSet(), nullptr);
     ASSERT_TRUE(placements_.RestorePlacement("msgarchive", saved, CHistoryForm::kPlacementMask));
     EXPECT_EQ(saved, (PlWindowPlacement{40, 50, 540, 450, PlWindowPlacement::Show::Normal, true}));
     form_.reset();

@@ -391,6 +391,10 @@ void CHistoryForm::closeEvent(QCloseEvent* event)
     }
     if (links_.placements != nullptr)
         links_.placements->SavePlacement(kPlacementName, PlPlacementOf(*this), kPlacementMask);
+    // The window is going: its grids stop observing the views now, since it
+    // may be deleted later than the views (after the archive's shutdown).
+    for (PlDataSetGrid* grid : grids_)
+        grid->SetDataSet(nullptr);
     event->accept();
 }
 

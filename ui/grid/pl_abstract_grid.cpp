@@ -22,6 +22,7 @@ PlAbstractGrid::PlAbstractGrid(QWidget* parent) : QAbstractScrollArea(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette palette = viewport()->palette();
     palette.setColor(QPalette::Base, QColor(kBackground));
+    palette.setColor(QPalette::Text, Qt::black);  // on the white rows, whatever the theme
     viewport()->setPalette(palette);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);

@@ -66,7 +66,7 @@ void PlDataSetGrid::DrawCell(QPainter& painter, int, std::int32_t row, int left,
         return;
     painter.drawLine(left + kGap, bottom, right - 7, bottom);  // up to right − 6, excluded
     const QPen pen = painter.pen();
-    painter.setPen(palette().color(QPalette::Text));
+    painter.setPen(viewport()->palette().color(QPalette::Text));
     Wrapped(row).Draw(painter, left, top);
     painter.setPen(pen);
 }
