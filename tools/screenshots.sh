@@ -34,6 +34,10 @@ mkdir -p "$out" "$work/run" "$work/home/.config/parlino"
 chmod 700 "$work/run"
 loopback_hosts "$work" 61 2 $((26000 + ($$ % 1000) * 3))
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+# Every start of the program below is the same user on the loopback host A:
+# a later start hands its action to the running one, and nothing ever runs
+# on the machine's own interfaces.
+export PARLINO_USERNAME=bob PARLINO_NETBT_CONF=$work/hostA.conf
 suffix=""
 if [ -n "$language" ]; then
     suffix="-${language%.lng}"
@@ -41,20 +45,19 @@ if [ -n "$language" ]; then
         "$language" >"$XDG_CONFIG_HOME/parlino/registry.reg"
 fi
 
-# A conversation of the last two days in the archive, for the archive window.
-data="$XDG_DATA_HOME/Parlino Messenger/2.0.1.589"
-mkdir -p "$data"
-"$fill" "$data/msgarchive.qdb" --sample >/dev/null
-
 shot() { import -window root "$out/$1$suffix.png"; echo "$out/$1$suffix.png"; }
+data=$XDG_DATA_HOME/"Parlino Messenger"/2.0.1.589
+mkdir -p "$data"
+printf '1;CAROL;Carol Smith;Colleagues;1\r\n1;HOSTB;Build server;Colleagues;1\r\n2;WORKGROUP;Everybody;Colleagues;1\r\n1;DAD;Dad;Family;0\r\n' \
+    >"$data/contacts.txt"
+# A conversation of the last two days in the archive, for the archive window.
+"$fill" "$data/msgarchive.qdb" --sample >/dev/null
 send() { PARLINO_NETBT_CONF="$work/hostB.conf" PARLINO_USERNAME=carol "$cli" send "$@"; }
-# The running instance (bob's, on host A) takes these actions.
-action() { PARLINO_NETBT_CONF="$work/hostA.conf" PARLINO_USERNAME=bob "$parlino" "$@"; }
 # A click at x, y inside the archive window.
 click() { xdotool mousemove --window "$archive" "$1" "$2" click 1; sleep 0.3; }
 
 xsession_start $((20 + $$ % 20))
-action --verbose >"$work/parlino.log" 2>&1 &
+"$parlino" --verbose >"$work/parlino.log" 2>&1 &
 program=$!
 for _ in $(seq 100); do send HOSTA "Good morning! The meeting moves to room 4.12 at ten." 2>/dev/null && break; sleep 0.2; done
 sleep 1
@@ -72,11 +75,38 @@ xdotool mousemove 1010 14 click 3
 sleep 1
 shot tray-menu
 xdotool key Escape
+sleep 0.5
+
+# The contact list, on a left click on the icon, and a new contact.
+xdotool mousemove 1010 14 click 1
+sleep 1
+shot contact-list
+xdotool mousemove 900 10 click 1   # "Add new contact", the first row
+sleep 1
+xdotool type --delay 20 "EVE"
+xdotool key Tab
+xdotool type --delay 20 "Eve from accounting"
+xdotool key Tab
+xdotool type --delay 20 "Colleagues"
+sleep 0.5
+shot contact-edit
+xdotool key Escape
+sleep 0.5
+
+# A compose window with two recipients and a text.
+"$parlino" --write
+sleep 1
+xdotool type --delay 20 "HOSTB, WORKGROUP"
+xdotool key Tab
+xdotool type --delay 20 "Could you restart the build server? Thanks!"
+sleep 0.5
+shot compose
+xdotool key Escape
 
 # The archive window, in the lower left corner, on each page. The page
 # buttons are the first stops of the keyboard focus; the filter page's edits
 # lie at fixed heights below the toolbar.
-action --archive
+"$parlino" --archive
 title="Message archive"
 [ -n "$language" ] && title=$(grep -m1 '^1201=' "$root/language/$language" | cut -d= -f2- | tr -d '\r')
 archive=$(xdotool search --sync --onlyvisible --name "^$title\$" | head -1)
@@ -106,6 +136,6 @@ xdotool click 3
 sleep 0.5
 shot archive-menu
 xdotool key Escape
-action --exit
+"$parlino" --exit
 wait "$program" || true
 program=""

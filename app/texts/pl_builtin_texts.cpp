@@ -147,13 +147,6 @@ const PlTextRow kPlBuiltinTexts[] = {
     {1209, "Copy", kMsgArchiveForm},
     {1210, "Delete", kMsgArchiveForm},
     {1211, "%1 wrote to %2:", kMsgArchiveForm},
-    {1212, "Text", kMsgArchiveForm},
-    {1213, "Export...", kMsgArchiveForm},
-    {1214, "Text files (*.txt)", kMsgArchiveForm},
-    {1215, "CSV files (*.csv)", kMsgArchiveForm},
-    {1216, "The file could not be written:", kMsgArchiveForm},
-    {1217, "Choose a contact", kMsgArchiveForm},
-    {1218, "Apply", kMsgArchiveForm},
 
     // PopErrorForm
     {1301, "Error", kPopErrorForm},
@@ -228,3 +221,22 @@ const PlTextRow kPlBuiltinTexts[] = {
 };
 
 const std::size_t kPlBuiltinTextCount = sizeof kPlBuiltinTexts / sizeof kPlBuiltinTexts[0];
+
+const PlTextRow kPlProjectTexts[] = {
+    {1011, "Names must not contain \";\" or line breaks!", kContactEditForm},
+    {1212, "Text", kMsgArchiveForm},
+    {1213, "Export...", kMsgArchiveForm},
+    {1214, "Text files (*.txt)", kMsgArchiveForm},
+    {1215, "CSV files (*.csv)", kMsgArchiveForm},
+    {1216, "The file could not be written:", kMsgArchiveForm},
+    {1217, "Choose a contact", kMsgArchiveForm},
+    {1218, "Apply", kMsgArchiveForm},
+};
+
+const std::size_t kPlProjectTextCount = sizeof kPlProjectTexts / sizeof kPlProjectTexts[0];
+
+void PlAddAllDefaults(PlTextTable& table)
+{
+    table.AddDefaults(kPlBuiltinTexts, kPlBuiltinTextCount);
+    table.AddDefaults(kPlProjectTexts, kPlProjectTextCount);
+}

@@ -229,7 +229,7 @@ int main(int argc, char** argv)
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     PlInitResources();
-    PlTextTable::Instance().AddDefaults(kPlBuiltinTexts, kPlBuiltinTextCount);
+    PlAddAllDefaults(PlTextTable::Instance());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

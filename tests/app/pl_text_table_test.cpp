@@ -20,8 +20,7 @@ PlTextTable BuiltinTable()
 
 TEST(PlBuiltinTexts, EveryIdOnceWithItsSection)
 {
-    // 152 texts, and 7 of the archive window's search and export (1212-1218).
-    ASSERT_EQ(kPlBuiltinTextCount, 159u);
+    ASSERT_EQ(kPlBuiltinTextCount, 152u);
     std::set<int> ids;
     std::set<std::string> sections;
     std::map<int, std::string> sectionOfHundred;

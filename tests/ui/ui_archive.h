@@ -16,7 +16,7 @@ class UiArchive {
 public:
     UiArchive()
     {
-        PlTextTable::Instance().AddDefaults(kPlBuiltinTexts, kPlBuiltinTextCount);
+        PlAddAllDefaults(PlTextTable::Instance());
         archive.Open(folder.Path("msgarchive.qdb"), 3);
     }
 

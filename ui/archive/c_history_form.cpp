@@ -232,13 +232,8 @@ void CHistoryForm::BuildContextMenu()
 // screen; otherwise the lower left corner of the primary screen's work area.
 void CHistoryForm::PlaceAtStart()
 {
-    PlWindowPlacement placement = PlPlacementOf(*this);
-    if (links_.placements != nullptr &&
-        links_.placements->RestorePlacement(kPlacementName, placement, kPlacementMask) &&
-        PlPlacementOnScreen(placement)) {
-        PlApplyPlacement(*this, placement, kPlacementMask);
+    if (links_.placements != nullptr && PlRestoreWindow(*links_.placements, kPlacementName, *this, kPlacementMask))
         return;
-    }
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     setGeometry(area.left() + kScreenMargin, area.bottom() + 1 - kScreenMargin - kDefaultHeight, kDefaultWidth,
@@ -390,7 +385,7 @@ void CHistoryForm::closeEvent(QCloseEvent* event)
         return;
     }
     if (links_.placements != nullptr)
-        links_.placements->SavePlacement(kPlacementName, PlPlacementOf(*this), kPlacementMask);
+        PlSaveWindow(*links_.placements, kPlacementName, *this, kPlacementMask);
     // The window is going: its grids stop observing the views now, since it
     // may be deleted later than the views (after the archive's shutdown).
     for (PlDataSetGrid* grid : grids_)

@@ -39,8 +39,8 @@ struct PlHistoryFormLinks {
     // "Write message to sender": a compose window to `recipient`, a user
     // or computer.
     std::function<void(const QString& recipient)> writeTo;
-    // The choose-contact buttons: the contact list at the cursor, owned by
-    // the window, which reports a pick with ContactPicked.
+    // The choose-contact buttons: the contact list at the cursor, which
+    // reports a picked row to the window's ContactPicked.
     std::function<void(CHistoryForm& owner)> chooseContact;
     PlContactsManager* contacts = nullptr;  // what a picked row names
     PlPlacementStore* placements = nullptr;

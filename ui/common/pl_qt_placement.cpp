@@ -1,27 +1,18 @@
 #include "ui/common/pl_qt_placement.h"
 
 #include <QGuiApplication>
-#include <QRect>
 #include <QScreen>
-#include <QWidget>
 
 namespace {
 
-QRect RectOf(const PlWindowPlacement& placement)
+PlWindowPlacement PlacementOf(const QWidget& window)
 {
-    return QRect(QPoint(placement.left, placement.top), QPoint(placement.right - 1, placement.bottom - 1));
-}
-
-}  // namespace
-
-PlWindowPlacement PlPlacementOf(const QWidget& window)
-{
-    const QRect rect = window.isMaximized() || window.isFullScreen() ? window.normalGeometry() : window.geometry();
+    const QRect normal = window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
     PlWindowPlacement placement;
-    placement.left = rect.left();
-    placement.top = rect.top();
-    placement.right = rect.left() + rect.width();
-    placement.bottom = rect.top() + rect.height();
+    placement.left = normal.left();
+    placement.top = normal.top();
+    placement.right = normal.left() + normal.width();
+    placement.bottom = normal.top() + normal.height();
     placement.show = window.isMinimized()   ? PlWindowPlacement::Show::Minimised
                      : window.isMaximized() ? PlWindowPlacement::Show::Maximised
                                             : PlWindowPlacement::Show::Normal;
@@ -29,31 +20,45 @@ PlWindowPlacement PlPlacementOf(const QWidget& window)
     return placement;
 }
 
-void PlApplyPlacement(QWidget& window, const PlWindowPlacement& placement, std::uint32_t mask)
+// True when `rect` lies at least partly on one of the screens.
+bool OnAScreen(const QRect& rect)
 {
-    QRect rect = window.geometry();
-    if (mask & kPlPlacementLeft)
-        rect.moveLeft(placement.left);
-    if (mask & kPlPlacementTop)
-        rect.moveTop(placement.top);
-    if (mask & kPlPlacementWidth)
-        rect.setWidth(placement.right - placement.left);
-    if (mask & kPlPlacementHeight)
-        rect.setHeight(placement.bottom - placement.top);
-    window.setGeometry(rect);
-    if (mask & kPlPlacementState)
-        window.setWindowState(placement.show == PlWindowPlacement::Show::Minimised   ? Qt::WindowMinimized
-                              : placement.show == PlWindowPlacement::Show::Maximised ? Qt::WindowMaximized
-                                                                                     : Qt::WindowNoState);
-    if (mask & kPlPlacementVisible)
-        window.setVisible(placement.visible);
-}
-
-bool PlPlacementOnScreen(const PlWindowPlacement& placement)
-{
-    const QRect rect = RectOf(placement);
     for (const QScreen* screen : QGuiApplication::screens())
         if (screen->availableGeometry().intersects(rect))
             return true;
     return false;
+}
+
+}  // namespace
+
+bool PlRestoreWindow(PlPlacementStore& store, const std::string& name, QWidget& window, std::uint32_t mask)
+{
+    PlWindowPlacement placement = PlacementOf(window);
+    if (!store.RestorePlacement(name, placement, mask))
+        return false;
+    const QRect rect(QPoint(placement.left, placement.top), QPoint(placement.right - 1, placement.bottom - 1));
+    if (!OnAScreen(rect))
+        return false;  // a screen was removed or the values were edited: the window could not be reached
+    window.setGeometry(rect);
+    if ((mask & kPlPlacementState) != 0) {
+        if (placement.show == PlWindowPlacement::Show::Maximised)
+            window.setWindowState(Qt::WindowMaximized);
+        else if (placement.show == PlWindowPlacement::Show::Minimised)
+            window.setWindowState(Qt::WindowMinimized);
+    }
+    return true;
+}
+
+void PlSaveWindow(PlPlacementStore& store, const std::string& name, const QWidget& window, std::uint32_t mask)
+{
+    store.SavePlacement(name, PlacementOf(window), mask);
+}
+
+void PlCentreWindow(QWidget& window, const QSize& size)
+{
+    window.resize(size);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        window.move(area.x() + area.width() / 2 - size.width() / 2, area.y() + area.height() / 2 - size.height() / 2);
+    }
 }

@@ -1,20 +1,18 @@
 #pragma once
-// A window's placement between Qt and the placement store: its normal
-// (restored) rectangle as the client area's screen rectangle, whether it is
-// minimised or maximised, and whether it is visible.
-//
-// Threads: the user-interface thread.
+// Window placements between Qt windows and the registry file: a window
+// restores the parts its mask names, or takes its default place when any of
+// them is missing, and saves them when it closes.
 
+#include <QWidget>
 #include <cstdint>
+#include <string>
 
 #include "app/settings/pl_window_placement.h"
 
-class QWidget;
+// True when every part of `mask` was stored and the window took them; a
+// stored rectangle that lies on no screen is not taken (false).
+bool PlRestoreWindow(PlPlacementStore& store, const std::string& name, QWidget& window, std::uint32_t mask);
+void PlSaveWindow(PlPlacementStore& store, const std::string& name, const QWidget& window, std::uint32_t mask);
 
-PlWindowPlacement PlPlacementOf(const QWidget& window);
-// Applies the parts of `placement` that `mask` names: the rectangle (the
-// parts of it named), then the state, then the visibility.
-void PlApplyPlacement(QWidget& window, const PlWindowPlacement& placement, std::uint32_t mask);
-// True when the rectangle of `placement` lies at least partly on one of the
-// screens, so that a window placed there can be reached.
-bool PlPlacementOnScreen(const PlWindowPlacement& placement);
+// Centres `size` on the primary screen (the default place of most windows).
+void PlCentreWindow(QWidget& window, const QSize& size);

@@ -8,10 +8,11 @@
 
 #include "app/settings/pl_option_table.h"
 #include "ui/archive/c_history_form.h"
-#include "ui/archive/pl_contact_chooser.h"
 #include "ui/common/pl_clipboard.h"
 #include "ui/common/pl_qt_text.h"
 #include "ui/common/pl_trace.h"
+#include "ui/compose/c_new_msg_form.h"
+#include "ui/contacts/c_contact_edit_form.h"
 #include "ui/main/pl_about_box.h"
 #include "ui/popup/pl_popup_placement.h"
 
@@ -54,6 +55,7 @@ CMainForm::CMainForm(PlMessengerSetup setup, std::unique_ptr<PlMessengerNetwork>
 
 CMainForm::~CMainForm()
 {
+    closing_ = true;
     core_->Shutdown();
 }
 
@@ -82,7 +84,7 @@ void CMainForm::BuildTray()
 void CMainForm::BuildMenu()
 {
     // Windows that this build does not have yet are offered disabled.
-    QAction* write = menu_.addAction(Tx(kTextWrite), this, [this] { OpenCompose(QString(), 1); });
+    menu_.addAction(Tx(kTextWrite), this, [this] { OpenCompose(QString(), 1); });
     menu_.addAction(Tx(kTextRead), this, [this] { ShowArchive(-1); });
     menu_.addSeparator();
     QAction* options = menu_.addAction(Tx(kTextOptions), this, &CMainForm::ShowOptions);
@@ -90,8 +92,12 @@ void CMainForm::BuildMenu()
     menu_.addAction(Tx(kTextAbout), this, &CMainForm::ShowAbout);
     menu_.addSeparator();
     menu_.addAction(Tx(kTextExit), this, &QWidget::close);
-    write->setEnabled(false);
     options->setEnabled(false);
+}
+
+void CMainForm::BuildContactList(PlContactsManager&)
+{
+    contactList_ = std::make_unique<CContactsForm>(*this);
 }
 
 void CMainForm::RegisterHotKeys()
@@ -244,7 +250,7 @@ void CMainForm::OnTrayMouse(plTrayIcon::Mouse event)
         if (core_->Options().Option(id::kTrayLeftMouseBtn).Integer() == 2)
             ShowArchive(-1);
         else
-            menu_.popup(QCursor::pos());  // the contact list's place until it exists
+            ShowContactList(QCursor::pos(), [this](std::int32_t row) { ComposeToRow(row); });
         break;
     case plTrayIcon::Mouse::RightClick: menu_.popup(QCursor::pos()); break;
     case plTrayIcon::Mouse::MiddleClick: break;
@@ -273,9 +279,51 @@ void CMainForm::ReplyToLast()
         OpenCompose(Qs(*recipient), 1);
 }
 
-// The compose, LAN search and options windows are not part of this build
-// yet: their operations do nothing and their menu entries are disabled.
-void CMainForm::OpenCompose(const QString&, int) {}
+void CMainForm::OpenCompose(const QString& recipient, int recipientType)
+{
+    // Every call opens another window.
+    auto* compose = new CNewMsgForm(*this, recipient, recipientType);  // deletes itself when closed
+    windows_.Add(CNewMsgForm::kKey, compose);
+    compose->show();
+    compose->raise();
+    compose->activateWindow();
+}
+
+void CMainForm::ShowContactList(QPoint at, std::function<void(std::int32_t row)> chosen)
+{
+    if (contactList_)
+        contactList_->ShowAt(at, std::move(chosen));
+}
+
+// A contact row chosen in the list the tray opened: a compose window to it
+// (a group row to the whole group).
+void CMainForm::ComposeToRow(std::int32_t row)
+{
+    if (const auto item = core_->Contacts().ItemAt(row))
+        OpenCompose(Qs(item->record.realName), item->record.type);
+}
+
+void CMainForm::ShowContactEdit(const std::optional<PlContactItem>& contact,
+                                const std::optional<PlContactRecord>& prefill)
+{
+    QWidget* edit = nullptr;
+    if (!contact)
+        edit = windows_.Find(CContactEditForm::kKey);  // one at a time for a new contact
+    if (edit == nullptr) {
+        edit = new CContactEditForm(core_->Contacts(), contact, prefill);  // deletes itself when closed
+        windows_.Add(CContactEditForm::kKey, edit);
+    }
+    edit->show();
+    edit->raise();
+    edit->activateWindow();
+}
+
+void CMainForm::ShowHistoryOf(const QString& name)
+{
+    ShowArchive(-1);
+    if (auto* form = qobject_cast<CHistoryForm*>(windows_.Find(CHistoryForm::kKey)))
+        form->SetFromToFilter(name);
+}
 
 void CMainForm::ShowArchive(int page)
 {
@@ -302,9 +350,8 @@ PlHistoryFormLinks CMainForm::ArchiveLinks()
 {
     PlHistoryFormLinks links;
     links.writeTo = [this](const QString& recipient) { OpenCompose(recipient, 1); };
-    // A menu of the contacts stands in for the contact list window.
     links.chooseContact = [this](CHistoryForm& owner) {
-        PlShowContactChooser(core_->Contacts(), owner, QCursor::pos(), [form = QPointer(&owner)](std::int32_t row) {
+        ShowContactList(QCursor::pos(), [form = QPointer(&owner)](std::int32_t row) {
             if (form)
                 form->ContactPicked(row);
         });
@@ -314,6 +361,8 @@ PlHistoryFormLinks CMainForm::ArchiveLinks()
     return links;
 }
 
+// The LAN search and options windows are not part of this build yet: their
+// operations do nothing and their menu entries are disabled.
 void CMainForm::ShowLanSearch() {}
 void CMainForm::ShowOptions() {}
 
