@@ -3,7 +3,8 @@
 // painted, at 1,000 and at 100,000 archived messages; with a bare Qt
 // baseline of each in the same run (the same texts drawn by QPainter alone,
 // a plain window shown). Also the search page's filter over the whole
-// archive with and without a text. Runs on Qt's offscreen platform.
+// archive with and without a text, and an export of 100,000 rows. Runs on
+// Qt's offscreen platform.
 //   bench_archive_window [--benchmark_filter=...]
 
 #include <benchmark/benchmark.h>
@@ -19,6 +20,7 @@
 #include <map>
 #include <memory>
 
+#include "app/archive_view/pl_archive_export.h"
 #include "app/archive_view/pl_archive_pages.h"
 #include "app/archive_view/pl_archive_record.h"
 #include "app/archive_view/pl_archive_row_text.h"
@@ -221,6 +223,23 @@ void BM_SearchPeriodAndText(benchmark::State& state)
     ApplySearch(state, "Room 42,");
 }
 BENCHMARK(BM_SearchPeriodAndText)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Export of the received list, every row, into memory (the file's writes
+// left out).
+void BM_ExportRows(benchmark::State& state)
+{
+    Archive& fixture = ArchiveOf(100000);
+    const auto format = state.range(0) == 0 ? PlExportFormat::kText : PlExportFormat::kCsv;
+    const PlQtDateTimeFormat dateFormat;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = 0;
+        PlExportRecords(fixture.archive.Received(), format, Ss(Tx(1211)), dateFormat,
+                        [&bytes](std::string_view chunk) { bytes += chunk.size(); });
+    }
+    state.counters["MiB"] = static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_ExportRows)->ArgName("csv")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -57,6 +57,7 @@ CMainForm::~CMainForm()
 {
     closing_ = true;
     core_->Shutdown();
+    contactList_.reset();  // it leaves the core's contact list, which goes with core_
 }
 
 void CMainForm::Start()
