@@ -12,7 +12,8 @@ out=$(realpath -m "${1:-/tmp/parlino-screenshots}")
 language=${2:-}
 parlino=$root/build/default/ui/parlino
 cli=$root/build/default/cli/parlino-cli
-[ -x "$parlino" ] && [ -x "$cli" ] || { echo "build first: tools/test.sh" >&2; exit 1; }
+fill=$root/build/default/bench/ui/archive_fill
+[ -x "$parlino" ] && [ -x "$cli" ] && [ -x "$fill" ] || { echo "build first: tools/test.sh" >&2; exit 1; }
 for tool in Xvfb trayer xdotool import convert; do
     command -v "$tool" >/dev/null || { echo "$tool is missing: tools/bootstrap.sh installs it" >&2; exit 1; }
 done
@@ -49,7 +50,11 @@ data=$XDG_DATA_HOME/"Parlino Messenger"/2.0.1.589
 mkdir -p "$data"
 printf '1;CAROL;Carol Smith;Colleagues;1\r\n1;HOSTB;Build server;Colleagues;1\r\n2;WORKGROUP;Everybody;Colleagues;1\r\n1;DAD;Dad;Family;0\r\n' \
     >"$data/contacts.txt"
+# A conversation of the last two days in the archive, for the archive window.
+"$fill" "$data/msgarchive.qdb" --sample >/dev/null
 send() { PARLINO_NETBT_CONF="$work/hostB.conf" PARLINO_USERNAME=carol "$cli" send "$@"; }
+# A click at x, y inside the archive window.
+click() { xdotool mousemove --window "$archive" "$1" "$2" click 1; sleep 0.3; }
 
 xsession_start $((20 + $$ % 20))
 "$parlino" --verbose >"$work/parlino.log" 2>&1 &
@@ -96,6 +101,40 @@ xdotool key Tab
 xdotool type --delay 20 "Could you restart the build server? Thanks!"
 sleep 0.5
 shot compose
+xdotool key Escape
+
+# The archive window, in the lower left corner, on each page. The page
+# buttons are the first stops of the keyboard focus; the filter page's edits
+# lie at fixed heights below the toolbar.
+"$parlino" --archive
+title="Message archive"
+[ -n "$language" ] && title=$(grep -m1 '^1201=' "$root/language/$language" | cut -d= -f2- | tr -d '\r')
+archive=$(xdotool search --sync --onlyvisible --name "^$title\$" | head -1)
+xdotool windowfocus --sync "$archive"
+sleep 1
+shot archive-incoming
+xdotool key Tab space
+sleep 0.5
+shot archive-outgoing
+xdotool key Tab space Tab Tab Tab
+xdotool type alice
+xdotool key Return
+sleep 0.5
+shot archive-dialog
+xdotool key shift+Tab shift+Tab space
+click 250 102
+xdotool key Return
+sleep 0.5
+shot archive-filter
+click 250 133
+xdotool type lunch
+xdotool key Return
+sleep 0.5
+shot archive-filter-text
+click 20 165
+xdotool click 3
+sleep 0.5
+shot archive-menu
 xdotool key Escape
 "$parlino" --exit
 wait "$program" || true

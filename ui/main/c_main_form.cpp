@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "app/settings/pl_option_table.h"
+#include "ui/archive/c_history_form.h"
 #include "ui/common/pl_clipboard.h"
 #include "ui/common/pl_qt_text.h"
 #include "ui/common/pl_trace.h"
@@ -56,6 +57,7 @@ CMainForm::~CMainForm()
 {
     closing_ = true;
     core_->Shutdown();
+    contactList_.reset();  // it leaves the core's contact list, which goes with core_
 }
 
 void CMainForm::Start()
@@ -84,14 +86,13 @@ void CMainForm::BuildMenu()
 {
     // Windows that this build does not have yet are offered disabled.
     menu_.addAction(Tx(kTextWrite), this, [this] { OpenCompose(QString(), 1); });
-    QAction* read = menu_.addAction(Tx(kTextRead), this, [this] { ShowArchive(-1); });
+    menu_.addAction(Tx(kTextRead), this, [this] { ShowArchive(-1); });
     menu_.addSeparator();
     QAction* options = menu_.addAction(Tx(kTextOptions), this, &CMainForm::ShowOptions);
     menu_.addSeparator();
     menu_.addAction(Tx(kTextAbout), this, &CMainForm::ShowAbout);
     menu_.addSeparator();
     menu_.addAction(Tx(kTextExit), this, &QWidget::close);
-    read->setEnabled(false);
     options->setEnabled(false);
 }
 
@@ -322,19 +323,51 @@ void CMainForm::ShowContactEdit(const std::optional<PlContactItem>& contact,
     edit->activateWindow();
 }
 
-void CMainForm::ShowHistoryOf(const QString&)
+void CMainForm::ShowHistoryOf(const QString& name)
 {
     ShowArchive(-1);
+    if (auto* form = qobject_cast<CHistoryForm*>(windows_.Find(CHistoryForm::kKey)))
+        form->SetFromToFilter(name);
 }
 
-// The archive, LAN search and options windows are not part of this build
-// yet: their operations do nothing and their menu entries are disabled.
-
-void CMainForm::ShowArchive(int)
+void CMainForm::ShowArchive(int page)
 {
+    auto* form = qobject_cast<CHistoryForm*>(windows_.Find(CHistoryForm::kKey));
+    if (form == nullptr) {
+        form = new CHistoryForm(core_->Archive(), ArchiveLinks());
+        form->setAttribute(Qt::WA_DeleteOnClose);  // at the program's end
+        windows_.Add(CHistoryForm::kKey, form);
+    }
+    if (core_->Options().Option(id::kMsgArcOnTop).Integer() != 0)
+        form->SetTopmost(true);
+    if (page >= 0) {
+        form->SelectPage(page);
+        form->ShowPage(page);
+    }
+    form->show();
+    form->raise();
+    form->activateWindow();
     StopBlinking();
+    PlTrace(QStringLiteral("archive window shown, page %1").arg(form->CurrentPage()));
 }
 
+PlHistoryFormLinks CMainForm::ArchiveLinks()
+{
+    PlHistoryFormLinks links;
+    links.writeTo = [this](const QString& recipient) { OpenCompose(recipient, 1); };
+    links.chooseContact = [this](CHistoryForm& owner) {
+        ShowContactList(QCursor::pos(), [form = QPointer(&owner)](std::int32_t row) {
+            if (form)
+                form->ContactPicked(row);
+        });
+    };
+    links.contacts = &core_->Contacts();
+    links.placements = &core_->Placements();
+    return links;
+}
+
+// The LAN search and options windows are not part of this build yet: their
+// operations do nothing and their menu entries are disabled.
 void CMainForm::ShowLanSearch() {}
 void CMainForm::ShowOptions() {}
 
@@ -370,7 +403,11 @@ void CMainForm::EnableHotKeys(bool enabled)
         hotKeys_.Deactivate();
 }
 
-void CMainForm::SetArchiveTopmost(bool) {}
+void CMainForm::SetArchiveTopmost(bool topmost)
+{
+    if (auto* form = qobject_cast<CHistoryForm*>(windows_.Find(CHistoryForm::kKey)))
+        form->SetTopmost(topmost);
+}
 
 void CMainForm::SetArchiveShowDays(std::int32_t days)
 {

@@ -25,6 +25,8 @@
 #include "ui/main/pl_window_list.h"
 #include "ui/popup/c_popup_msg_form.h"
 
+struct PlHistoryFormLinks;
+
 class CMainForm : public QWidget, public PlMessengerFront, public PlOptionHooks {
     Q_OBJECT
 
@@ -92,6 +94,7 @@ protected:
 
 private:
     void BuildMenu();
+    PlHistoryFormLinks ArchiveLinks();
     void OnTrayMouse(plTrayIcon::Mouse event);
     void ComposeToRow(std::int32_t row);
     void ShowMessagePopup(const PlReceiveNotice& notice);
