@@ -60,6 +60,7 @@ PlMessengerCore::PlMessengerCore(PlMessengerSetup setup, PlMessengerFront& front
       registry_(setup_.registryPath),
       autostart_(setup_.autostartPath),
       options_(registry_, autostart_, setup_.programPath),
+      placements_(registry_),
       archive_(clock_),
       contacts_(setup_.contactPollMs),
       network_(std::move(network)),

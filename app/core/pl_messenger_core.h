@@ -28,6 +28,7 @@
 #include "app/core/pl_messenger_network.h"
 #include "app/settings/pl_option_hooks.h"
 #include "app/settings/pl_options.h"
+#include "app/settings/pl_window_placement.h"
 #include "archive/pl_contacts_data_set.h"
 #include "archive/pl_contacts_manager.h"
 #include "platform/registry/pl_registry_file.h"
@@ -77,6 +78,10 @@ public:
     void Shutdown();
 
     PlOptions& Options() { return options_; }
+    // Where the windows keep their placements (the registry file).
+    PlPlacementStore& Placements() { return placements_; }
+    // The folder of the language files the options offer.
+    const std::string& LanguageFolder() const { return setup_.languageFolder; }
     PlMessageArchive& Archive() { return archive_; }
     PlContactsManager& Contacts() { return contacts_; }
     PlMessengerNetwork& Network() { return *network_; }
@@ -120,6 +125,7 @@ private:
     PlRegistryFile registry_;
     PlAutostart autostart_;
     PlOptions options_;
+    PlPlacementStore placements_;
     PlMessageArchive archive_;
     PlContactsDataSet contactsData_;
     PlContactsManager contacts_;

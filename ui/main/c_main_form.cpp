@@ -11,7 +11,9 @@
 #include "ui/common/pl_qt_text.h"
 #include "ui/common/pl_trace.h"
 #include "ui/main/pl_about_box.h"
+#include "ui/options/c_options_form.h"
 #include "ui/popup/pl_popup_placement.h"
+#include "ui/search/c_browse_net_form.h"
 
 namespace {
 
@@ -90,7 +92,7 @@ void CMainForm::BuildMenu()
     menu_.addAction(Tx(kTextExit), this, &QWidget::close);
     write->setEnabled(false);
     read->setEnabled(false);
-    options->setEnabled(false);
+    options->setEnabled(true);
 }
 
 void CMainForm::RegisterHotKeys()
@@ -272,8 +274,8 @@ void CMainForm::ReplyToLast()
         OpenCompose(Qs(*recipient), 1);
 }
 
-// The compose, archive, LAN search and options windows are not part of this
-// build yet: their operations do nothing and their menu entries are disabled.
+// The compose, archive and contact windows are not part of this build yet:
+// their operations do nothing and their menu entries are disabled.
 void CMainForm::OpenCompose(const QString&, int) {}
 
 void CMainForm::ShowArchive(int)
@@ -281,8 +283,38 @@ void CMainForm::ShowArchive(int)
     StopBlinking();
 }
 
-void CMainForm::ShowLanSearch() {}
-void CMainForm::ShowOptions() {}
+void CMainForm::ShowContactEdit(const PlContactRecord&) {}
+void CMainForm::SetArchiveFromToFilter(const QString&) {}
+
+void CMainForm::ShowLanSearch()
+{
+    QWidget* search = windows_.Find(CBrowseNetForm::kWindowKey);
+    if (search == nullptr) {
+        search = new CBrowseNetForm(*this);  // searches at once; deletes itself when closed
+        windows_.Add(CBrowseNetForm::kWindowKey, search);
+    }
+    BringForward(*search);
+}
+
+void CMainForm::ShowOptions()
+{
+    QWidget* options = windows_.Find(COptionsForm::kWindowKey);
+    if (options == nullptr) {
+        core_->Options().ClearPendingOptions();
+        options = new COptionsForm(core_->Options(), core_->LanguageFolder(),
+                                   [this] { core_->ApplyPendingOptions(*this); });  // deletes itself when closed
+        windows_.Add(COptionsForm::kWindowKey, options);
+    }
+    BringForward(*options);
+}
+
+void CMainForm::BringForward(QWidget& window)
+{
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
 
 void CMainForm::ShowAbout()
 {
@@ -291,25 +323,26 @@ void CMainForm::ShowAbout()
         about = new PlFormAboutBox();  // deletes itself when closed
         windows_.Add(kAboutKey, about);
     }
-    about->show();
-    about->raise();
-    about->activateWindow();
+    BringForward(*about);
 }
 
 // ---- options applied ----
 
 void CMainForm::UnregisterHotKey(std::int32_t key)
 {
+    PlTrace(QStringLiteral("hot key %1 unregistered").arg(key));
     hotKeys_.Remove(key);
 }
 
 void CMainForm::RegisterHotKey(std::int32_t key, std::int32_t hotKey)
 {
+    PlTrace(QStringLiteral("hot key %1 registered: %2").arg(key).arg(Qs(pl::PlHotKeyText(hotKey))));
     hotKeys_.Set(key, static_cast<std::uint32_t>(hotKey), HotKeyAction(key));
 }
 
 void CMainForm::EnableHotKeys(bool enabled)
 {
+    PlTrace(enabled ? QStringLiteral("hot keys enabled") : QStringLiteral("hot keys disabled"));
     if (enabled)
         hotKeys_.Activate();
     else

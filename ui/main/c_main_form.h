@@ -17,6 +17,7 @@
 #include "app/core/pl_messenger_core.h"
 #include "app/core/pl_messenger_front.h"
 #include "app/settings/pl_option_hooks.h"
+#include "archive/pl_contact_record.h"
 #include "platform/desktop/pl_hot_key_dispatcher.h"
 #include "platform/desktop/pl_tray_icon.h"
 #include "platform/sound/pl_sound_player.h"
@@ -47,6 +48,10 @@ public:
     void ShowArchive(int page);
     void ShowLanSearch();
     void ShowOptions();
+    // A new-contact window filled with `contact`.
+    void ShowContactEdit(const PlContactRecord& contact);
+    // The archive window's dialog page on the messages to and from `name`.
+    void SetArchiveFromToFilter(const QString& name);
     void ShowAbout();
     void ShowErrorPopup(const QString& text);
     void Perform(PlAction action);
@@ -80,6 +85,7 @@ protected:
 
 private:
     void BuildMenu();
+    void BringForward(QWidget& window);
     void OnTrayMouse(plTrayIcon::Mouse event);
     void ShowMessagePopup(const PlReceiveNotice& notice);
     void RefreshMessagePopup();
