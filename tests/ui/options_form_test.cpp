@@ -178,7 +178,8 @@ TEST_F(OptionsFormTest, ACategoryShowsItsFirstPage)
     COptionsForm* options = Open();
     QTreeWidgetItem* behaviour = options->Tree().findItems("Behaviour", Qt::MatchExactly).front();
     options->Tree().setCurrentItem(behaviour);
-    EXPECT_EQ(options->Tree().currentItem()->text(0), "Tray icon");
+    ASSERT_TRUE(WaitFor([&] { return options->Tree().currentItem()->text(0) == "Tray icon"; }));
+    EXPECT_TRUE(options->Tree().currentItem()->isSelected());
     EXPECT_EQ(options->Title(), "Tray icon");
     EXPECT_FALSE(behaviour->isSelected());
     EXPECT_EQ(options->Tree().topLevelItemCount(), 3);

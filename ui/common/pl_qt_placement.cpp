@@ -43,8 +43,7 @@ bool PlRestoreWindowPlacement(PlPlacementStore& store, const std::string& name, 
     return true;
 }
 
-void PlSaveWindowPlacement(PlPlacementStore& store, const std::string& name, const QWidget& window,
-                           std::uint32_t mask)
+void PlSaveWindowPlacement(PlPlacementStore& store, const std::string& name, const QWidget& window, std::uint32_t mask)
 {
     if (!store.SavePlacement(name, PlacementOf(window), mask))
         PlTrace(QStringLiteral("the placement \"%1\" could not be saved").arg(Qs(name)));

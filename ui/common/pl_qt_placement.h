@@ -16,5 +16,4 @@
 // Applies the parts `mask` of the placement `name` to `window` and returns
 // true when every one of them was stored; otherwise leaves the window alone.
 bool PlRestoreWindowPlacement(PlPlacementStore& store, const std::string& name, QWidget& window, std::uint32_t mask);
-void PlSaveWindowPlacement(PlPlacementStore& store, const std::string& name, const QWidget& window,
-                           std::uint32_t mask);
+void PlSaveWindowPlacement(PlPlacementStore& store, const std::string& name, const QWidget& window, std::uint32_t mask);

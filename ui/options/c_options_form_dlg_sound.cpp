@@ -2,9 +2,9 @@
 
 #include <QFileDialog>
 #include <QHBoxLayout>
-#include <algorithm>
 #include <QIcon>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/options/pl_options_pages.h"
 #include "app/settings/pl_option_table.h"

@@ -56,7 +56,6 @@ void COptionsFormPgGenDlg::OnLanguage(int row)
     if (row < 0 || static_cast<std::size_t>(row) >= languages_.size())
         return;
     const PlLanguageInfo& entry = languages_[static_cast<std::size_t>(row)];
-    information_->setText(
-        QsLines(pl::options::LanguageInfoText(entry, Ss(Tx(kTextTranslator)), Ss(Tx(kTextVersion)))));
+    information_->setText(QsLines(pl::options::LanguageInfoText(entry, Ss(Tx(kTextTranslator)), Ss(Tx(kTextVersion)))));
     Store(pl::option_id::kSysLanguageFile, OptionValue::FromText(entry.fileName));
 }

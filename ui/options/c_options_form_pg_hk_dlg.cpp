@@ -1,9 +1,9 @@
 #include "ui/options/c_options_form_pg_hk_dlg.h"
 
 #include <QHBoxLayout>
-#include <algorithm>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/options/pl_options_pages.h"
 #include "app/settings/pl_option_table.h"

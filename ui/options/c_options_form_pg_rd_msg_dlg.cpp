@@ -33,9 +33,9 @@ COptionsFormPgRdMsgDlg::COptionsFormPgRdMsgDlg(PlOptionsPageContext& context, QW
     QGroupBox* actions = AddGroup(kTextActionGroup);
     auto* actionLayout = new QVBoxLayout(actions);
     actionLayout->addWidget(new QLabel(Tx(kTextUponReceiving), actions));
-    for (QRadioButton* radio : Radios({kTextPopup, kTextArchive, kTextNothing},
-                                      options::ReceiveActionChoice(Edited(id::kRecvMsgMainAct)), id::kRecvMsgMainAct,
-                                      options::ReceiveActionValue, actions))
+    for (QRadioButton* radio :
+         Radios({kTextPopup, kTextArchive, kTextNothing}, options::ReceiveActionChoice(Edited(id::kRecvMsgMainAct)),
+                id::kRecvMsgMainAct, options::ReceiveActionValue, actions))
         actionLayout->addWidget(radio);
     actionLayout->addWidget(CheckBox(kTextSound, id::kRecvMsgSoundNotify, actions));
 

@@ -90,8 +90,8 @@ void PlOptionsForm::FinishTree(QSize minimum)
         if (node.page)
             area = area.expandedTo(node.page(nullptr)->minimumSizeHint());
     pageArea_->setFixedSize(area);
-    if (tree_->topLevelItemCount() > 0)
-        tree_->setCurrentItem(tree_->topLevelItem(0));  // its first page
+    if (tree_->topLevelItemCount() > 0 && tree_->topLevelItem(0)->childCount() > 0)
+        tree_->setCurrentItem(tree_->topLevelItem(0)->child(0));
     tree_->setFocus();
     setFixedSize(sizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -106,9 +106,12 @@ void PlOptionsForm::OnCurrentChanged(QTreeWidgetItem* current)
     if (node == nodes_.end())
         return;
     if (!node->second.page) {
-        // A category is never the selection: its first page is.
+        // A category is never the selection: its first page is. Queued, so
+        // that the key or click that reached the category has done its
+        // selecting first.
         if (current->childCount() > 0)
-            tree_->setCurrentItem(current->child(0));
+            QMetaObject::invokeMethod(
+                this, [this, page = current->child(0)] { tree_->setCurrentItem(page); }, Qt::QueuedConnection);
         return;
     }
     ShowPage(current);

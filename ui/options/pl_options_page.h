@@ -47,8 +47,8 @@ protected:
     QLineEdit* NumberEdit(std::int32_t option, QWidget* parent);
     // Radio buttons with the texts `texts`, the one at `checked` checked; a
     // click on the one at i stores value(i). The caller lays them out.
-    std::vector<QRadioButton*> Radios(const std::vector<std::int32_t>& texts, int checked, std::int32_t option, OptionValue (*value)(int),
-                QWidget* parent);
+    std::vector<QRadioButton*> Radios(const std::vector<std::int32_t>& texts, int checked, std::int32_t option,
+                                      OptionValue (*value)(int), QWidget* parent);
 
 private:
     PlOptionsPageContext& context_;

@@ -181,7 +181,8 @@ void CBrowseNetForm::OnFound(PlNetResourceInfo record)
         std::lock_guard lock(pendingLock_);
         pending_.push_back(std::move(record));
     }
-    QMetaObject::invokeMethod(this, [this] { Drain(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { Drain(); }, Qt::QueuedConnection);
 }
 
 void CBrowseNetForm::OnFinished()
@@ -258,7 +259,7 @@ QTreeWidgetItem* CBrowseNetForm::GroupItem(int group)
     }
     auto* item = new QTreeWidgetItem();
     item->setText(0, header);
-    item->setFlags(Qt::ItemIsEnabled);
+    item->setFlags(Qt::ItemIsEnabled);  // a header is no row: it is never selected
     QFont bold = view_->font();
     bold.setBold(true);
     item->setFont(0, bold);
