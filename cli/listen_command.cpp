@@ -1,6 +1,7 @@
 // parlino-cli listen: registers messenger names on every adapter and prints
 // every message that arrives, until SIGINT or SIGTERM; then it releases the
-// names and exits.
+// names and exits. Adapters that come later get the names as well, so it
+// also starts (and says so) when no configured interface is up yet.
 
 #include "cli/cli_commands.h"
 #include "cli/json_text.h"
@@ -161,6 +162,9 @@ int ListenCommand(std::span<const std::string> args)
                   << " for writing (another program may be writing it)\n";
         return kExitFailure;
     }
+    const pl::nb::PlNetbiosProvider* provider = core->Network().Provider();
+    if (provider != nullptr && provider->Adapters().empty())
+        std::cerr << "listen: no network interface for NetBIOS is up yet; waiting for one" << std::endl;
     if (!options->json) {
         std::cerr << "listening as";
         for (const std::string& name : core->Names())

@@ -230,7 +230,7 @@ int NbtstatCommand(std::span<const std::string> args)
     try {
         PlNetbiosProvider provider(pl::nb::LoadNetbtConfig(), pl::nb::SystemNetbiosClock(), true);
         if (provider.Adapters().empty()) {
-            std::cerr << "nbtstat: no network interface is configured for NetBIOS\n";
+            std::cerr << "nbtstat: no network interface for NetBIOS is up\n";
             return 1;
         }
         int status = 0;

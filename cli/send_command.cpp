@@ -121,7 +121,8 @@ int SendCommand(std::span<const std::string> args)
     network->StartPersonal({network->ComputerName()}, nullptr);
     network->StartBroadcast(nullptr);
     network->RegisterClients();
-    if (!network->WaitForNames(kNamesReadyMs)) {
+    const bool noAdapter = network->Provider() != nullptr && network->Provider()->Adapters().empty();
+    if (noAdapter || !network->WaitForNames(kNamesReadyMs)) {
         std::cerr << "send: Unknown error (no network adapter is ready)\n";
         return kExitUnknownError;
     }

@@ -7,14 +7,21 @@
 #                           protocol NT1 unless given) and waits until nmbd answers a
 #                           broadcast query; received messages are appended to
 #                           DIR/messages.txt as "@@BEGIN from=F to=T", the text, "@@END"
+#   samba_start_wins NAMESPACE DIR BROADCAST ADDRESS
+#                           the same peer as the lab's WINS server (nmbd with wins
+#                           support, granting at most 30 s to live, so that
+#                           clients refresh within a test) on its address ADDRESS;
+#                           its client configuration resolves through WINS only
 #   samba_stop DIR
 #   samba_client_conf DIR   the client configuration for smbclient and nmblookup
 
 samba_client_conf() { echo "$1/client.conf"; }
 
+# EXTRA: lines for the server's [global]; RESOLVE: the clients' lines on
+# name resolution.
 samba_write_conf()
 {
-    local dir=$1 protocol=$2
+    local dir=$1 protocol=$2 extra=${3:-} resolve=${4:-"name resolve order = bcast"}
     mkdir -p "$dir"/{lock,state,cache,private,pid,ncalrpc,binddns,log,client}
     chmod 777 "$dir"
     : >"$dir/messages.txt"
@@ -49,13 +56,14 @@ DELIVER
     load printers = no
     disable spoolss = yes
     map to guest = Bad User
+$extra
 CONF
     cat >"$dir/client.conf" <<CONF
 [global]
     workgroup = LABGROUP
     interfaces = lan0
     bind interfaces only = yes
-    name resolve order = bcast
+    $resolve
     name cache timeout = 0
     lock directory = $dir/client
     state directory = $dir/client
@@ -69,14 +77,32 @@ samba_start()
 {
     local ns=$1 dir=$2 broadcast=$3 protocol=${4:-NT1}
     samba_write_conf "$dir" "$protocol"
-    ip netns exec "$ns" nmbd -D -s "$dir/smb.conf"
-    ip netns exec "$ns" smbd -D -s "$dir/smb.conf"
-    # nmbd answers broadcast queries for its names once their registration is
-    # over (some seconds after start).
+    samba_run "$ns" "$dir" -B "$broadcast"
+}
+
+samba_start_wins()
+{
+    local ns=$1 dir=$2 broadcast=$3 address=$4
+    samba_write_conf "$dir" NT1 "    wins support = yes
+    min wins ttl = 10
+    max wins ttl = 30" "name resolve order = wins
+    wins server = $address"
+    samba_run "$ns" "$dir" -B "$broadcast" && samba_run "$ns" "$dir" --recursion -U "$address"
+}
+
+# Starts nmbd and smbd in NAMESPACE and waits until nmbd answers a query (the
+# given nmblookup options say where) for its messenger name, which it does
+# once its registration is over (some seconds after start).
+samba_run()
+{
+    local ns=$1 dir=$2
+    shift 2
+    [ -f "$dir/pid/nmbd.pid" ] || ip netns exec "$ns" nmbd -D -s "$dir/smb.conf"
+    [ -f "$dir/pid/smbd.pid" ] || ip netns exec "$ns" smbd -D -s "$dir/smb.conf"
     local _
     for _ in $(seq 150); do
         ip netns exec "$ns" ss -ltn 2>/dev/null | grep -q ':139 ' &&
-            ip netns exec "$ns" nmblookup -s "$dir/client.conf" -B "$broadcast" 'SAMBAPEER#03' \
+            ip netns exec "$ns" nmblookup -s "$dir/client.conf" "$@" 'SAMBAPEER#03' \
                 2>/dev/null | grep -q 'SAMBAPEER<03>' && return 0
         sleep 0.2
     done

@@ -33,6 +33,10 @@ mkdir -p "$out" "$work/run" "$work/home/.config/parlino"
 chmod 700 "$work/run"
 loopback_hosts "$work" 61 2 $((26000 + ($$ % 1000) * 3))
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+# Every start of the program below is the same user on the loopback host A:
+# a later start hands its action to the running one, and nothing ever runs
+# on the machine's own interfaces.
+export PARLINO_USERNAME=bob PARLINO_NETBT_CONF=$work/hostA.conf
 suffix=""
 [ -n "$language" ] && suffix="-${language%.lng}"
 # Two hot keys and a sound, so that the options show some; and the language.
@@ -54,12 +58,14 @@ shot_window() # NAME TITLE
     echo "$out/$1$suffix.png"
 }
 title() { grep -m1 "^$1=" "$root/language/$language" | cut -d= -f2-; }
+data=$XDG_DATA_HOME/"Parlino Messenger"/2.0.1.589
+mkdir -p "$data"
+printf '1;CAROL;Carol Smith;Colleagues;1\r\n1;HOSTB;Build server;Colleagues;1\r\n2;WORKGROUP;Everybody;Colleagues;1\r\n1;DAD;Dad;Family;0\r\n' \
+    >"$data/contacts.txt"
 send() { PARLINO_NETBT_CONF="$work/hostB.conf" PARLINO_USERNAME=carol "$cli" send "$@"; }
-# An action for the running program (its instance is bob's).
-action() { PARLINO_USERNAME=bob "$parlino" "$@"; }
 
 xsession_start $((20 + $$ % 20))
-PARLINO_NETBT_CONF="$work/hostA.conf" PARLINO_USERNAME=bob "$parlino" --verbose >"$work/parlino.log" 2>&1 &
+"$parlino" --verbose >"$work/parlino.log" 2>&1 &
 program=$!
 for _ in $(seq 100); do send HOSTA "Good morning! The meeting moves to room 4.12 at ten." 2>/dev/null && break; sleep 0.2; done
 sleep 1
@@ -77,6 +83,33 @@ xdotool mousemove 1010 14 click 3
 sleep 1
 shot tray-menu
 xdotool key Escape
+sleep 0.5
+
+# The contact list, on a left click on the icon, and a new contact.
+xdotool mousemove 1010 14 click 1
+sleep 1
+shot contact-list
+xdotool mousemove 900 10 click 1   # "Add new contact", the first row
+sleep 1
+xdotool type --delay 20 "EVE"
+xdotool key Tab
+xdotool type --delay 20 "Eve from accounting"
+xdotool key Tab
+xdotool type --delay 20 "Colleagues"
+sleep 0.5
+shot contact-edit
+xdotool key Escape
+sleep 0.5
+
+# A compose window with two recipients and a text.
+"$parlino" --write
+sleep 1
+xdotool type --delay 20 "HOSTB, WORKGROUP"
+xdotool key Tab
+xdotool type --delay 20 "Could you restart the build server? Thanks!"
+sleep 0.5
+shot compose
+xdotool key Escape
 
 # The LAN search: a messenger of carol runs on host B and announces itself.
 search_title="Local network search" options_title="Options"
@@ -84,7 +117,7 @@ search_title="Local network search" options_title="Options"
 PARLINO_NETBT_CONF="$work/hostB.conf" PARLINO_USERNAME=carol "$cli" listen >/dev/null 2>&1 &
 listener=$!
 sleep 2
-action --search
+"$parlino" --search
 sleep 2
 shot_window lan-search "$search_title"
 # Grouped by status: a click on the header of the fifth column.
@@ -98,13 +131,13 @@ xdotool key Escape  # the window has the focus since the click
 kill "$listener" 2>/dev/null && wait "$listener" 2>/dev/null || true
 
 # The options, page by page: the tree has the focus, Down walks its pages.
-action --options
+"$parlino" --options
 sleep 1
 for page in system hot-keys sound tray sending receiving archive; do
     [ "$page" != system ] && xdotool key Down && sleep 0.3
     shot_window "options-$page" "$options_title"
 done
 xdotool key Escape
-action --exit
+"$parlino" --exit
 wait "$program" || true
 program=""

@@ -11,11 +11,19 @@
 #include "archive/pl_browser_workgroups.h"
 #include "archive/pl_msg_log_filters.h"
 #include "platform/identity/pl_local_user.h"
+#include "platform/text/pl_case.h"
 #include "platform/xdg/pl_xdg_paths.h"
+#include "transport/core/pl_network_err.h"
 
 namespace {
 
 namespace id = pl::option_id;
+
+// Texts of the compose window's reports.
+constexpr std::int32_t kTextCannotSend = 1403;
+constexpr std::int32_t kTextUnknownError = 1408;
+constexpr std::int32_t kTextNotFound = 1409;
+constexpr std::int32_t kTextTransmission = 1410;
 
 std::string TextOf(PlDataSet& view, std::int32_t index, const char* field)
 {
@@ -89,7 +97,7 @@ void PlMessengerCore::LoadSettingsAndTexts()
 {
     options_.LoadOptions();
     PlTextTable& texts = PlTextTable::Instance();
-    texts.AddDefaults(kPlBuiltinTexts, kPlBuiltinTextCount);
+    PlAddAllDefaults(texts);
     const std::string& language = options_.Option(id::kSysLanguageFile).Text();
     if (!language.empty() && !setup_.languageFolder.empty())
         texts.LoadLanguageFile(PlLanguageFilePath(setup_.languageFolder, language));
@@ -267,4 +275,64 @@ std::optional<std::string> PlMessengerCore::ReplyToLastRecipient()
 std::string PlMessengerCore::ErrorPopupText(const std::string& text, const PlDateTimeFormat& format) const
 {
     return PlErrorPopupText(clock_.NowLocalFileTime(), text, format);
+}
+
+// ---- sending ----
+
+std::vector<PlSendOutcome> PlMessengerCore::Send(const std::vector<PlRecipient>& recipients, const std::string& text)
+{
+    std::vector<PlSendOutcome> outcomes;
+    const std::string from = pl::UpperCase(network_->ComputerName());
+    for (const PlRecipient& recipient : recipients) {
+        PlSendOutcome outcome{recipient, PlSendResult::Sent};
+        try {
+            network_->Registry().Send(CMsg{recipient.type, recipient.name, from, recipient.name, text});
+        } catch (const PlAddrNotFoundErr&) {
+            outcome.result = PlSendResult::NotFound;
+        } catch (const PlDataTransmissionErr&) {
+            outcome.result = PlSendResult::TransmissionError;
+        } catch (const PlNetworkErr&) {
+            outcome.result = PlSendResult::UnknownError;
+        }
+        outcomes.push_back(outcome);
+    }
+    return outcomes;
+}
+
+PlSendReport PlMessengerCore::RecordSent(const std::vector<PlSendOutcome>& outcomes, const std::string& text,
+                                         std::uint64_t time)
+{
+    const PlTextTable& texts = PlTextTable::Instance();
+    const std::string from = pl::UpperCase(network_->ComputerName());
+    PlSendReport report;
+    std::string failures;
+    bool archived = false;
+    for (const PlSendOutcome& outcome : outcomes) {
+        if (outcome.result == PlSendResult::Sent) {
+            // A row the archive refuses does not make the message unsent.
+            archived =
+                archive_.StoreSent(
+                    CMsg{outcome.recipient.type, outcome.recipient.name, from, outcome.recipient.name, text}, time) ||
+                archived;
+            continue;
+        }
+        report.allSent = false;
+        const std::int32_t reason = outcome.result == PlSendResult::NotFound            ? kTextNotFound
+                                    : outcome.result == PlSendResult::TransmissionError ? kTextTransmission
+                                                                                        : kTextUnknownError;
+        failures += outcome.recipient.name + " (" + texts.Text(reason) + ")\r\n";
+    }
+    if (archived)
+        archive_.NotifySent();
+    const bool sounds = options_.Option(id::kSoundEnabled).Integer() == 1;
+    if (report.allSent) {
+        if (sounds && options_.Option(id::kMsgSendSuccessSoundNotify).Integer() == 1)
+            report.sound = options_.Option(id::kSoundEventSendSuccess).Text();
+        return report;
+    }
+    if (options_.Option(id::kMsgSendFailTextNotify).Integer() == 1)
+        report.errorText = texts.Text(kTextCannotSend) + "\r\n" + failures;
+    if (sounds && options_.Option(id::kMsgSendFailSoundNotify).Integer() == 1)
+        report.sound = options_.Option(id::kSoundEventSendFail).Text();
+    return report;
 }

@@ -26,6 +26,7 @@
 #include "app/core/pl_message_archive.h"
 #include "app/core/pl_messenger_front.h"
 #include "app/core/pl_messenger_network.h"
+#include "app/core/pl_send_outcome.h"
 #include "app/settings/pl_option_hooks.h"
 #include "app/settings/pl_options.h"
 #include "app/settings/pl_window_placement.h"
@@ -78,7 +79,7 @@ public:
     void Shutdown();
 
     PlOptions& Options() { return options_; }
-    // Where the windows keep their placements (the registry file).
+    // The windows' placements, in the registry file of the options.
     PlPlacementStore& Placements() { return placements_; }
     // The folder of the language files the options offer.
     const std::string& LanguageFolder() const { return setup_.languageFolder; }
@@ -109,6 +110,17 @@ public:
 
     // The tray status now (the tray status thread posts it every period).
     PlTrayStatus TrayStatus();
+
+    // Sending, in two halves. Send may run on any thread (a worker of the
+    // compose window, so that the window stays responsive): it hands `text`
+    // to each recipient's client in turn and reports what became of each.
+    // RecordSent runs on the face's thread afterwards: it keeps a row of type
+    // "2" at `time` for every recipient reached, tells the views, and decides
+    // the error popup and the sound by the options.
+    std::vector<PlSendOutcome> Send(const std::vector<PlRecipient>& recipients, const std::string& text);
+    PlSendReport RecordSent(const std::vector<PlSendOutcome>& outcomes, const std::string& text, std::uint64_t time);
+    // The local time now, as the archive keeps it.
+    std::uint64_t Now() const { return clock_.NowLocalFileTime(); }
 
 private:
     void LoadSettingsAndTexts();

@@ -75,7 +75,7 @@ bool PlMessengerNetwork::WaitForNames(int ms) const
     for (;;) {
         std::size_t adapters = 0;
         if (provider_) {
-            adapters = provider_->Adapters().size();
+            adapters = provider_->Adapters().size();  // a copy taken under the provider's lock
         } else {
             std::lock_guard lock(network_->Lock());
             adapters = network_->Interfaces().size();

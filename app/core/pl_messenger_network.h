@@ -54,8 +54,9 @@ public:
     // Adds the personal and then the broadcast client to the registry.
     void RegisterClients();
 
-    // Waits until every name is open on every adapter and the mailslot is
-    // open, at most `ms`.
+    // Waits until every name is open on every adapter the provider has now
+    // (its adapters follow the interfaces; none is ready at once) and the
+    // mailslot is open, at most `ms`.
     bool WaitForNames(int ms) const;
 
     const std::string& ComputerName() const { return computerName_; }

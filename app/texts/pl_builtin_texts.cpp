@@ -221,3 +221,15 @@ const PlTextRow kPlBuiltinTexts[] = {
 };
 
 const std::size_t kPlBuiltinTextCount = sizeof kPlBuiltinTexts / sizeof kPlBuiltinTexts[0];
+
+const PlTextRow kPlProjectTexts[] = {
+    {1011, "Names must not contain \";\" or line breaks!", kContactEditForm},
+};
+
+const std::size_t kPlProjectTextCount = sizeof kPlProjectTexts / sizeof kPlProjectTexts[0];
+
+void PlAddAllDefaults(PlTextTable& table)
+{
+    table.AddDefaults(kPlBuiltinTexts, kPlBuiltinTextCount);
+    table.AddDefaults(kPlProjectTexts, kPlProjectTextCount);
+}

@@ -8,3 +8,12 @@
 
 extern const PlTextRow kPlBuiltinTexts[];
 extern const std::size_t kPlBuiltinTextCount;
+
+// The texts the windows show beyond the original table, each in the section
+// of its window and numbered after that section's texts. Language files
+// translate them like the others.
+extern const PlTextRow kPlProjectTexts[];
+extern const std::size_t kPlProjectTextCount;
+
+// Both tables into `table`.
+void PlAddAllDefaults(PlTextTable& table);

@@ -80,6 +80,15 @@ void NbLana::Shutdown(Serial keep, bool keepServiceNames)
     datagrams_.Shutdown();
 }
 
+void NbLana::Withdraw()
+{
+    sessions_.AbortSessions();
+    context_.CompleteAll(NRC_BRIDGE, 0);
+    sessions_.Shutdown();
+    names_.Withdraw();
+    datagrams_.Shutdown();
+}
+
 void NbLana::SetDatagramTap(DatagramTap tap)
 {
     if (!tap)

@@ -18,6 +18,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <utility>
@@ -46,6 +48,11 @@ public:
     // adapter but `keep` completes with NRC_CMDCAN.
     // With `keepServiceNames` the provider's own names stay (an NCB reset).
     void Shutdown(Serial keep = 0, bool keepServiceNames = false);
+    // The adapter's interface went down or lost its address: open sessions
+    // end with NRC_SABORT (what is pending on them completes with it), every
+    // other pending NCB with NRC_BRIDGE (the LANA is no longer valid), and
+    // the names are released as far as the network still takes a packet.
+    void Withdraw();
 
     // Adapter status of whoever owns `address`, without resolving a name.
     void NodeStatusByAddress(std::uint32_t address, NCB* ncb, Serial serial)
@@ -90,5 +97,8 @@ private:
     NbDatagramService datagrams_;
     NbSessionService sessions_;
 };
+
+// A provider's adapters by LANA number.
+using NbLanaMap = std::map<std::uint8_t, std::unique_ptr<NbLana>>;
 
 }  // namespace pl::nb

@@ -13,6 +13,7 @@
 #include "platform/netbios/nb_interfaces.h"
 #include "platform/netbios/nb_lmhosts.h"
 #include "platform/netbios/nb_requests.h"
+#include "platform/netbios/nb_wins_farewells.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +30,7 @@ struct NbLanaSettings {
     std::optional<std::uint32_t> winsServer;
     std::vector<std::uint32_t> broadcastTargets;  // empty: the interface's broadcast address
     std::vector<LmhostsEntry> lmhosts;
+    NbWinsFarewells* farewells = nullptr;         // the provider's; null: none kept
     std::chrono::seconds sessionIdleTimeout{30};  // 0: never
     // A query-only adapter (tools beside a running provider): the name socket
     // on a port of the system's choice, no datagram or session service, no

@@ -51,25 +51,23 @@ bool HasBrowserSignature(const std::vector<std::uint8_t>& frame)
 
 }  // namespace
 
-NbMailslotService::NbMailslotService(NbEventLoop& loop, std::vector<std::unique_ptr<NbLana>>& lanas,
-                                     const std::string& computerName, const std::string& workgroup,
-                                     NbCounters& counters)
+NbMailslotService::NbMailslotService(NbEventLoop& loop, const NbLanaMap& lanas, const std::string& computerName,
+                                     const std::string& workgroup, NbCounters& counters, bool queryOnly)
     : loop_(loop),
       lanas_(lanas),
       computerName_(UpperCase(computerName)),
       workgroup_(UpperCase(workgroup)),
-      counters_(counters)
+      counters_(counters),
+      queryOnly_(queryOnly)
 {
 }
 
 void NbMailslotService::Start()
 {
-    for (auto& lana : lanas_) {
-        if (lana->QueryOnly())
-            continue;
-        lana->SetDatagramTap([this](NbLana& from, const NbDatagram& datagram) { return OnDatagram(from, datagram); });
-        announcing_ = true;
-    }
+    started_ = true;
+    for (const auto& [number, lana] : lanas_)
+        Tap(*lana);
+    announcing_ = !queryOnly_;
     if (!announcing_)
         return;
     SendToWorkgroup(kComputerSuffix, kBrowseMailslot, EncodeAnnouncementRequest(AnsiToOem(computerName_)));
@@ -83,20 +81,73 @@ void NbMailslotService::Stop()
     if (announcing_)
         Announce(0);  // a host that stops announces server type 0
     announcing_ = false;
-    for (auto& lana : lanas_)
+    started_ = false;
+    for (const auto& [number, lana] : lanas_)
         lana->SetDatagramTap(nullptr);
+    while (!resolutions_.empty())
+        FinishResolution(resolutions_.begin()->first, std::nullopt);
+}
+
+// A new adapter hears mailslot writes and browser frames at once, holds the
+// service names when they are wanted, and makes the computer known on its
+// network without waiting for the next scheduled announcement.
+void NbMailslotService::AdapterAdded(NbLana& lana)
+{
+    if (!started_ || lana.QueryOnly())
+        return;
+    Tap(lana);
+    if (serviceNames_)
+        AddServiceNames(lana);
+    if (!announcing_)
+        return;
+    SendToWorkgroup(kComputerSuffix, kBrowseMailslot, EncodeAnnouncementRequest(AnsiToOem(computerName_)), &lana);
+    SendToWorkgroup(kMasterBrowserSuffix, kBrowseMailslot, AnnouncementFrame(kServerType), &lana);
+}
+
+// The removed adapter dropped the queries it had running without answering
+// them: resolutions waiting there go on with the next adapter.
+void NbMailslotService::AdapterRemoved(std::uint8_t number)
+{
+    std::vector<std::uint64_t> moved;
+    for (auto& [id, resolution] : resolutions_) {
+        if (resolution.lana == number) {
+            resolution.round = 0;
+            moved.push_back(id);
+        }
+    }
+    for (const std::uint64_t id : moved)
+        ResolveNext(id);
+}
+
+NbLana* NbMailslotService::Adapter(std::uint8_t number) const
+{
+    const auto it = lanas_.find(number);
+    return it == lanas_.end() ? nullptr : it->second.get();
+}
+
+NbLana* NbMailslotService::FirstServingAdapter() const
+{
+    for (const auto& [number, lana] : lanas_)
+        if (!lana->QueryOnly())
+            return lana.get();
+    return nullptr;
+}
+
+void NbMailslotService::Tap(NbLana& lana)
+{
+    if (!lana.QueryOnly())
+        lana.SetDatagramTap([this](NbLana& from, const NbDatagram& datagram) { return OnDatagram(from, datagram); });
 }
 
 // A computer that receives mailslot writes owns COMPUTER<00> and the
 // workgroup's <00> group, as a Windows workstation does: writes to the
 // computer are addressed to the first and resolve through it, writes to the
-// workgroup reach the second. They stay until the provider ends.
-void NbMailslotService::AddServiceNames()
+// workgroup reach the second. They stay until the provider ends or the
+// adapter goes.
+void NbMailslotService::AddServiceNames(NbLana& lana)
 {
-    for (auto& lana : lanas_) {
-        lana->AddServiceName(MakeNetbiosName(computerName_, kComputerSuffix), false);
-        lana->AddServiceName(MakeNetbiosName(workgroup_, kComputerSuffix), true);
-    }
+    lana.AddServiceName(MakeNetbiosName(computerName_, kComputerSuffix), false);
+    lana.AddServiceName(MakeNetbiosName(workgroup_, kComputerSuffix), true);
 }
 
 void NbMailslotService::RunOnLoop(const std::function<void()>& task)
@@ -123,7 +174,9 @@ int NbMailslotService::CreateMailslot(const std::string& path, std::size_t maxMe
             return;
         handle = nextHandle_++;
         locals_.emplace(handle, LocalSlot{mailslot, maxMessageSize, {}});
-        AddServiceNames();
+        serviceNames_ = true;
+        for (const auto& [number, lana] : lanas_)
+            AddServiceNames(*lana);
     });
     return handle;
 }
@@ -175,7 +228,7 @@ int NbMailslotService::OpenMailslot(const std::string& path)
             done.Set();
             return;
         }
-        ResolveTarget(0, name, 0, [&](std::optional<Target> target) {
+        ResolveTarget(name, [&](std::optional<Target> target) {
             result = std::move(target);
             done.Set();
         });
@@ -194,28 +247,64 @@ int NbMailslotService::OpenMailslot(const std::string& path)
 
 // Tries NAME<00> (every computer has it), then the messenger name NAME<03>
 // (a computer that runs only a messenger), on each adapter in turn.
-void NbMailslotService::ResolveTarget(std::size_t lana, const std::string& name, int round,
-                                      const std::function<void(std::optional<Target>)>& done)
+void NbMailslotService::ResolveTarget(const std::string& name, TargetHandler done)
 {
-    if (lana >= lanas_.size())
-        return done(std::nullopt);
-    const std::uint8_t suffix = round == 0 ? kComputerSuffix : kMessengerSuffix;
-    lanas_[lana]->ResolveName(MakeNetbiosName(name, suffix), [this, lana, name, round, done](auto owner) {
-        if (!owner) {
-            if (round == 0)
-                return ResolveTarget(lana, name, 1, done);
-            return ResolveTarget(lana + 1, name, 0, done);
+    const std::uint64_t id = nextResolution_++;
+    resolutions_.emplace(id, Resolution{name, 0, 0, 0, std::move(done)});
+    ResolveNext(id);
+}
+
+void NbMailslotService::ResolveNext(std::uint64_t id)
+{
+    const auto it = resolutions_.find(id);
+    if (it == resolutions_.end())
+        return;
+    Resolution& resolution = it->second;
+    const auto lana = lanas_.lower_bound(static_cast<std::uint8_t>(std::min(resolution.lana, 255)));
+    if (resolution.lana > 255 || lana == lanas_.end())
+        return FinishResolution(id, std::nullopt);
+    resolution.lana = lana->first;
+    const std::uint64_t step = ++resolution.step;
+    const std::uint8_t suffix = resolution.round == 0 ? kComputerSuffix : kMessengerSuffix;
+    // The answer may come before ResolveName returns.
+    lana->second->ResolveName(MakeNetbiosName(resolution.name, suffix),
+                              [this, id, step](std::optional<NbResolvedName> owner) { Resolved(id, step, owner); });
+}
+
+void NbMailslotService::Resolved(std::uint64_t id, std::uint64_t step, std::optional<NbResolvedName> owner)
+{
+    const auto it = resolutions_.find(id);
+    if (it == resolutions_.end() || it->second.step != step)
+        return;  // given up, or moved on from a removed adapter
+    Resolution& resolution = it->second;
+    NbLana* lana = Adapter(static_cast<std::uint8_t>(resolution.lana));
+    if (!owner || lana == nullptr) {
+        if (resolution.round == 0 && lana != nullptr) {
+            resolution.round = 1;
+        } else {
+            resolution.round = 0;
+            ++resolution.lana;
         }
-        Target target;
-        target.destination = MakeNetbiosName(name, kComputerSuffix);
-        target.group = owner->group;
-        target.lana = lana;
-        if (!target.group)
-            target.address = owner->address;
-        target.local =
-            !target.group && owner->address == lanas_[lana]->Interface().address && !lanas_[lana]->QueryOnly();
-        done(target);
-    });
+        return ResolveNext(id);
+    }
+    Target target;
+    target.destination = MakeNetbiosName(resolution.name, kComputerSuffix);
+    target.group = owner->group;
+    target.lana = static_cast<std::uint8_t>(resolution.lana);
+    if (!target.group)
+        target.address = owner->address;
+    target.local = !target.group && owner->address == lana->Interface().address && !lana->QueryOnly();
+    FinishResolution(id, target);
+}
+
+void NbMailslotService::FinishResolution(std::uint64_t id, std::optional<Target> target)
+{
+    const auto it = resolutions_.find(id);
+    if (it == resolutions_.end())
+        return;
+    const TargetHandler done = std::move(it->second.done);
+    resolutions_.erase(it);
+    done(std::move(target));
 }
 
 bool NbMailslotService::WriteMailslot(int handle, std::span<const std::uint8_t> data)
@@ -229,36 +318,47 @@ bool NbMailslotService::WriteMailslot(int handle, std::span<const std::uint8_t> 
             NbMailslotWrite{it->second.mailslot, 0, kMailslotSecondClass, {data.begin(), data.end()}});
         if (smb.empty())
             return;
-        SendWrite(it->second, std::move(smb));
-        sent = true;
+        sent = SendWrite(it->second, std::move(smb));
     });
     return sent;
 }
 
-void NbMailslotService::SendWrite(const Target& target, std::vector<std::uint8_t> smb)
+// Through the adapter the target was found on, or another one when that
+// adapter went meanwhile.
+bool NbMailslotService::SendWrite(const Target& target, std::vector<std::uint8_t> smb)
 {
     const NetbiosNameBytes source = MakeNetbiosName(computerName_, kComputerSuffix);
     if (target.local) {
-        NbLana& lana = *lanas_[target.lana];
+        NbLana* lana = Adapter(target.lana);
+        if (lana == nullptr || lana->QueryOnly())
+            lana = FirstServingAdapter();
+        if (lana == nullptr)
+            return false;
         NbDatagram datagram;
         datagram.source = NbName{source, ""};
         datagram.destination = NbName{target.destination, ""};
         datagram.data = std::move(smb);
-        OnDatagram(lana, datagram);
-        return;
+        OnDatagram(*lana, datagram);
+        return true;
     }
     if (!target.group) {
-        lanas_[target.lana]->SendDatagramFrom(source, target.destination, false, target.address, std::move(smb));
-        return;
+        NbLana* lana = Adapter(target.lana);
+        if (lana == nullptr && !lanas_.empty())
+            lana = lanas_.begin()->second.get();
+        if (lana == nullptr)
+            return false;
+        lana->SendDatagramFrom(source, target.destination, false, target.address, std::move(smb));
+        return true;
     }
     bool heardLocally = false;
-    for (auto& lana : lanas_) {
+    for (const auto& [number, lana] : lanas_) {
         const NbDatagram sent = lana->SendDatagramFrom(source, target.destination, true, std::nullopt, smb);
         if (!lana->QueryOnly() && !heardLocally) {
             heardLocally = true;  // the own mailslot hears a group write once, as the network would
             OnDatagram(*lana, sent);
         }
     }
+    return !lanas_.empty();
 }
 
 void NbMailslotService::CloseHandle(int handle)
@@ -349,7 +449,7 @@ void NbMailslotService::OnBrowseFrame(const NbDatagram& datagram, const std::vec
     }
 }
 
-void NbMailslotService::Announce(std::uint32_t serverType)
+std::vector<std::uint8_t> NbMailslotService::AnnouncementFrame(std::uint32_t serverType) const
 {
     const auto index = std::min<std::size_t>(static_cast<std::size_t>(announcements_), kAnnounceMinutes.size() - 1);
     NbBrowseAnnouncement announcement;
@@ -358,7 +458,13 @@ void NbMailslotService::Announce(std::uint32_t serverType)
     announcement.versionMajor = kOsMajor;
     announcement.versionMinor = kOsMinor;
     announcement.serverType = serverType;
-    SendToWorkgroup(kMasterBrowserSuffix, kBrowseMailslot, EncodeAnnouncement(announcement));
+    return EncodeAnnouncement(announcement);
+}
+
+void NbMailslotService::Announce(std::uint32_t serverType)
+{
+    const auto index = std::min<std::size_t>(static_cast<std::size_t>(announcements_), kAnnounceMinutes.size() - 1);
+    SendToWorkgroup(kMasterBrowserSuffix, kBrowseMailslot, AnnouncementFrame(serverType));
     if (serverType == 0)
         return;
     ++announcements_;
@@ -378,13 +484,13 @@ void NbMailslotService::ScheduleAnnouncement(std::chrono::milliseconds delay)
 // Announcements travel as group datagrams to the subnet broadcast address,
 // as Samba sends them, even when the destination is the unique master name.
 void NbMailslotService::SendToWorkgroup(std::uint8_t suffix, const std::string& mailslot,
-                                        const std::vector<std::uint8_t>& frame)
+                                        const std::vector<std::uint8_t>& frame, NbLana* only)
 {
     const auto smb = EncodeMailslotWrite(NbMailslotWrite{mailslot, 0, kMailslotSecondClass, frame});
     const NetbiosNameBytes source = MakeNetbiosName(computerName_, kComputerSuffix);
     const NetbiosNameBytes destination = MakeNetbiosName(workgroup_, suffix);
-    for (auto& lana : lanas_)
-        if (!lana->QueryOnly())
+    for (const auto& [number, lana] : lanas_)
+        if (!lana->QueryOnly() && (only == nullptr || only == lana.get()))
             lana->SendDatagramFrom(source, destination, true, std::nullopt, smb);
 }
 

@@ -15,7 +15,6 @@ namespace {
 constexpr std::uint16_t kPositiveQuery = 0x8500;       // R, AA, RD
 constexpr std::uint16_t kNodeStatusResponse = 0x8400;  // R, AA
 constexpr std::uint16_t kDefence = 0xAD80 | kRcodeActive;
-constexpr auto kWaitAfterWack = std::chrono::seconds(5);
 
 }  // namespace
 
@@ -28,7 +27,7 @@ void NbNameService::OnNameSocket(int fd)
             return;
         }
         if (packet->IsResponse())
-            HandleNameResponse(*packet);
+            HandleNameResponse(*packet, address);
         else if (!context_.QueryOnly() && !context_.IsOwnSource(address, port, context_.Settings().namePort))
             HandleNameRequest(*packet, address, port);
     });
@@ -48,6 +47,28 @@ void NbNameService::HandleNameRequest(const NbnsPacket& packet, std::uint32_t fr
     case NbnsOpcode::Release: cache_.Forget(packet.questions.front().name.bytes); return;
     default: return;
     }
+}
+
+void NbNameService::RegistrationAnswered(LocalName& entry, const NbnsPacket& packet)
+{
+    if (packet.Opcode() == NbnsOpcode::Wack) {
+        entry.triesLeft = 1;
+        return WaitAfterWack(entry, packet, [this](std::uint8_t num) { RegistrationTimedOut(num); });
+    }
+    if (packet.Rcode() != 0) {
+        context_.Complete(entry.addSerial, NRC_DUPNAME);
+        return RemoveName(entry.num, false);
+    }
+    if (!entry.viaWins)
+        return;  // on a broadcast registration only objections count
+    loop_.CancelTimer(entry.timer);
+    entry.timer = 0;
+    if (NbWinsFarewells* farewells = context_.Settings().farewells)
+        farewells->Forget(entry.name);
+    const std::uint8_t num = entry.num;
+    Registered(entry);  // completes the NCB, whose routine may change the table
+    if (LocalName* registered = FindNameByNum(num); registered != nullptr && registered->state == NameState::Registered)
+        RefreshAfter(*registered, packet.answers.empty() ? kNameTtl : packet.answers.front().ttl);
 }
 
 void NbNameService::AnswerQuery(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port)
@@ -98,10 +119,15 @@ void NbNameService::DefendName(const NbnsPacket& packet, std::uint32_t from, std
     SendName(defence, from, port);
 }
 
-void NbNameService::HandleNameResponse(const NbnsPacket& packet)
+void NbNameService::HandleNameResponse(const NbnsPacket& packet, std::uint32_t from)
 {
-    if (packet.Opcode() == NbnsOpcode::Registration || packet.Opcode() == NbnsOpcode::Wack)
-        return HandleRegistrationResponse(packet);
+    switch (packet.Opcode()) {
+    case NbnsOpcode::Registration:
+    case NbnsOpcode::Wack:
+    case NbnsOpcode::Refresh:
+    case NbnsOpcode::RefreshAlternative: return HandleRegistrationResponse(packet, from);
+    default: break;
+    }
     const auto it = queries_.find(packet.transactionId);
     if (it == queries_.end())
         return;
@@ -113,26 +139,18 @@ void NbNameService::HandleNameResponse(const NbnsPacket& packet)
     handler(packet);
 }
 
-void NbNameService::HandleRegistrationResponse(const NbnsPacket& packet)
+// Answers to a registration, and the WINS server's answers to a refresh
+// (servers answer a refresh as a registration).
+void NbNameService::HandleRegistrationResponse(const NbnsPacket& packet, std::uint32_t from)
 {
+    const bool fromServer = context_.Settings().winsServer == from;
     for (LocalName& entry : names_) {
-        if (entry.state != NameState::Registering || entry.transactionId != packet.transactionId)
+        if (entry.transactionId != packet.transactionId)
             continue;
-        if (packet.Opcode() == NbnsOpcode::Wack) {
-            loop_.CancelTimer(entry.timer);
-            entry.triesLeft = 1;
-            entry.timer = loop_.After(kWaitAfterWack, [this, num = entry.num] { RegistrationTimedOut(num); });
-            return;
-        }
-        if (packet.Rcode() != 0) {
-            context_.Complete(entry.addSerial, NRC_DUPNAME);
-            return RemoveName(entry.num, false);
-        }
-        if (entry.viaWins) {
-            loop_.CancelTimer(entry.timer);
-            Registered(entry);
-        }
-        return;
+        if (entry.state == NameState::Registering)
+            return RegistrationAnswered(entry, packet);
+        if (entry.state == NameState::Registered && entry.refreshing && fromServer)
+            return RefreshAnswered(entry, packet);
     }
     // A conflict demand marks a name of ours as taken elsewhere.
     if (packet.Rcode() == kRcodeConflict && !packet.answers.empty()) {

@@ -159,13 +159,14 @@ void NbNameService::AppendName(const NetbiosNameBytes& name, std::uint8_t num, b
 }
 
 NbnsPacket NbNameService::MakeNamePacket(std::uint16_t flags, const NetbiosNameBytes& name, bool group,
-                                         std::uint32_t ttl) const
+                                         std::uint32_t ttl, std::optional<std::uint32_t> address) const
 {
     NbnsPacket packet;
     packet.flags = flags;
     NbName wire{name, ""};
     packet.questions.push_back(NbnsQuestion{wire, kTypeNb, kClassIn});
-    const NbAddressEntry owner{static_cast<std::uint16_t>((group ? kNbGroup : 0) | kNbNodeB), context_.Address()};
+    const NbAddressEntry owner{static_cast<std::uint16_t>((group ? kNbGroup : 0) | kNbNodeB),
+                               address.value_or(context_.Address())};
     packet.additionals.push_back(NbnsRecord{wire, kTypeNb, kClassIn, ttl, EncodeNbRdata({&owner, 1})});
     return packet;
 }
@@ -173,6 +174,17 @@ NbnsPacket NbNameService::MakeNamePacket(std::uint16_t flags, const NetbiosNameB
 void NbNameService::SendName(const NbnsPacket& packet, std::uint32_t address, std::uint16_t port)
 {
     SendUdp(socket_.Get(), EncodeNbns(packet), address, port);
+}
+
+// A socket of the system's choice: the adapter's own may be bound to an
+// address that is gone. A packet that cannot leave is lost like any other.
+void NbNameService::SendFromAnyAddress(const NbnsPacket& packet, std::uint32_t address, std::uint16_t port)
+{
+    try {
+        const UniqueFd any = OpenUdp(0, 0, false);
+        SendUdp(any.Get(), EncodeNbns(packet), address, port);
+    } catch (const PlNetbiosSocketErr&) {
+    }
 }
 
 void NbNameService::BroadcastName(const NbnsPacket& packet)
@@ -188,10 +200,12 @@ void NbNameService::SendRegistration(LocalName& entry)
         MakeNamePacket(static_cast<std::uint16_t>(kRegistrationRequest | (entry.viaWins ? 0 : kNbnsBroadcast)),
                        entry.name, entry.group, kNameTtl);
     packet.transactionId = entry.transactionId;
-    if (entry.viaWins)
+    if (entry.viaWins) {
+        SendFarewells(entry);
         SendName(packet, *context_.Settings().winsServer, context_.Settings().namePort);
-    else
+    } else {
         BroadcastName(packet);
+    }
     --entry.triesLeft;
     entry.timer = loop_.After(kRetryInterval, [this, num = entry.num] { RegistrationTimedOut(num); });
 }
@@ -216,6 +230,26 @@ void NbNameService::RegistrationTimedOut(std::uint8_t num)
     demand.transactionId = entry->transactionId;
     BroadcastName(demand);
     Registered(*entry);
+    // The WINS server, silent now, is asked again later.
+    if (LocalName* registered = FindNameByNum(num);
+        registered != nullptr && context_.Settings().winsServer && registered->state == NameState::Registered)
+        RetryWinsLater(*registered);
+}
+
+// Releases for the addresses the name had before at the WINS server (see
+// NbWinsFarewells), sent ahead of each registration with the server.
+void NbNameService::SendFarewells(const LocalName& entry)
+{
+    NbWinsFarewells* farewells = context_.Settings().farewells;
+    if (farewells == nullptr)
+        return;
+    for (const auto& old : farewells->Of(entry.name, loop_.Now())) {
+        if (old.address == context_.Address())
+            continue;
+        NbnsPacket release = MakeNamePacket(kReleaseRequest, entry.name, old.group, 0, old.address);
+        release.transactionId = NextTransactionId();
+        SendName(release, *context_.Settings().winsServer, context_.Settings().namePort);
+    }
 }
 
 void NbNameService::Registered(LocalName& entry)
@@ -269,10 +303,23 @@ void NbNameService::RemoveName(std::uint8_t num, bool release)
         BroadcastName(packet);
         if (context_.Settings().winsServer) {
             packet.flags = kReleaseRequest;
-            SendName(packet, *context_.Settings().winsServer, context_.Settings().namePort);
+            if (withdrawn_)
+                SendFromAnyAddress(packet, *context_.Settings().winsServer, context_.Settings().namePort);
+            else
+                SendName(packet, *context_.Settings().winsServer, context_.Settings().namePort);
         }
     }
     names_.erase(it);
+}
+
+void NbNameService::Withdraw()
+{
+    withdrawn_ = true;
+    if (NbWinsFarewells* farewells = context_.Settings().farewells)
+        for (const LocalName& entry : names_)
+            if (entry.state == NameState::Registered && entry.viaWins)
+                farewells->Add(entry.name, entry.group, context_.Address(), loop_.Now());
+    Shutdown(false);
 }
 
 void NbNameService::Shutdown(bool keepServiceNames)

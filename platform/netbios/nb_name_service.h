@@ -1,7 +1,8 @@
 #pragma once
 // NbNameService: the name table and name service of one adapter (RFC 1002
 // B-node, with an optional WINS server). It registers, defends, releases and
-// deletes the local names (NCBADDNAME, NCBADDGRNAME, NCBDELNAME), answers the
+// deletes the local names (NCBADDNAME, NCBADDGRNAME, NCBDELNAME), refreshes
+// the ones the WINS server holds at half the time it granted, answers the
 // queries and node-status requests of other nodes, resolves remote names and
 // keeps what it learnt in a cache, and serves adapter status (NCBASTAT). It
 // owns the adapter's name sockets. The other services see it through
@@ -54,6 +55,11 @@ public:
     // Removes every name (but the provider's own with `keepServiceNames`),
     // releasing the registered ones, and drops every query in progress.
     void Shutdown(bool keepServiceNames);
+    // The adapter's interface went: every name is removed, and the WINS
+    // server hears of each release from whatever address still reaches it,
+    // so that it need not ask the vanished address before it lets the
+    // name move (it takes a release by the address in the packet).
+    void Withdraw();
 
     // NbNameTable.
     std::optional<NbLocalName> RegisteredName(NameBytes name) const override;
@@ -78,7 +84,8 @@ private:
         std::uint16_t transactionId = 0;
         int triesLeft = 0;
         bool viaWins = false;
-        NbEventLoop::TimerId timer = 0;
+        bool refreshing = false;         // a refresh waits for the WINS server
+        NbEventLoop::TimerId timer = 0;  // of the registration, then of the next refresh
         bool service = false;
     };
 
@@ -105,19 +112,32 @@ private:
     void RegistrationTimedOut(std::uint8_t num);
     void Registered(LocalName& entry);
     void RemoveName(std::uint8_t num, bool release);
-    NbnsPacket MakeNamePacket(std::uint16_t flags, const NetbiosNameBytes& name, bool group, std::uint32_t ttl) const;
+    NbnsPacket MakeNamePacket(std::uint16_t flags, const NetbiosNameBytes& name, bool group, std::uint32_t ttl,
+                              std::optional<std::uint32_t> address = std::nullopt) const;
+    void SendFarewells(const LocalName& entry);
     void SendName(const NbnsPacket& packet, std::uint32_t address, std::uint16_t port);
+    void SendFromAnyAddress(const NbnsPacket& packet, std::uint32_t address, std::uint16_t port);
     void BroadcastName(const NbnsPacket& packet);
     std::uint16_t NextTransactionId() { return ++transactionId_; }
 
     // What arrives on the name sockets (nb_name_incoming.cpp).
     void OnNameSocket(int fd);
     void HandleNameRequest(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port);
-    void HandleNameResponse(const NbnsPacket& packet);
-    void HandleRegistrationResponse(const NbnsPacket& packet);
+    void HandleNameResponse(const NbnsPacket& packet, std::uint32_t from);
+    void HandleRegistrationResponse(const NbnsPacket& packet, std::uint32_t from);
+    void RegistrationAnswered(LocalName& entry, const NbnsPacket& packet);
     void AnswerQuery(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port);
     void AnswerNodeStatus(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port);
     void DefendName(const NbnsPacket& packet, std::uint32_t from, std::uint16_t port);
+
+    // Refreshes with the WINS server (nb_name_refresh.cpp).
+    void RefreshAfter(LocalName& entry, std::uint32_t grantedTtl);
+    void RetryWinsLater(LocalName& entry);
+    void StartRefresh(std::uint8_t num);
+    void SendRefresh(LocalName& entry);
+    void RefreshTimedOut(std::uint8_t num);
+    void RefreshAnswered(LocalName& entry, const NbnsPacket& packet);
+    void WaitAfterWack(LocalName& entry, const NbnsPacket& wack, std::function<void(std::uint8_t)> then);
 
     // Queries, node status and adapter status (nb_name_queries.cpp).
     void StartQuery(PendingQuery query);
@@ -140,6 +160,7 @@ private:
     std::map<std::uint16_t, PendingQuery> queries_;
     NbNameCache cache_;
     std::uint16_t transactionId_;
+    bool withdrawn_ = false;
 };
 
 }  // namespace pl::nb

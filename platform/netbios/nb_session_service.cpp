@@ -317,6 +317,16 @@ bool NbSessionService::HasOpenSession(std::uint8_t num) const
                        [num](const auto& s) { return s.second->nameNum == num && !s.second->closed; });
 }
 
+void NbSessionService::AbortSessions()
+{
+    std::vector<std::uint8_t> lsns;
+    for (const auto& [lsn, session] : sessions_)
+        lsns.push_back(lsn);
+    for (const std::uint8_t lsn : lsns)  // a pending hang-up removes its session
+        if (const auto it = sessions_.find(lsn); it != sessions_.end())
+            CloseSession(*it->second, NRC_SABORT);
+}
+
 void NbSessionService::Shutdown()
 {
     while (!sessions_.empty())

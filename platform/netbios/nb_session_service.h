@@ -50,6 +50,9 @@ public:
     bool HasOpenSession(std::uint8_t num) const;
     // Completes the pending listens of local name `num` with `code`.
     void EndListens(std::uint8_t num, std::uint8_t code);
+    // Ends every open session as broken: what is pending on it completes
+    // with NRC_SABORT, and so does whatever is asked of it later.
+    void AbortSessions();
     // Ends every session, call, incoming connection and listen without
     // completing their NCBs (the adapter completed them); a name deleted while
     // in use goes with its last session.

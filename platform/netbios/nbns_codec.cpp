@@ -67,7 +67,8 @@ const char* OpcodeText(NbnsOpcode opcode)
     case NbnsOpcode::Registration: return "registration";
     case NbnsOpcode::Release: return "release";
     case NbnsOpcode::Wack: return "wack";
-    case NbnsOpcode::Refresh: return "refresh";
+    case NbnsOpcode::Refresh:
+    case NbnsOpcode::RefreshAlternative: return "refresh";
     }
     return "opcode?";
 }

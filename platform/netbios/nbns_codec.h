@@ -23,7 +23,16 @@ inline constexpr std::uint16_t kNbnsRecursionAvailable = 0x0080;
 inline constexpr std::uint16_t kNbnsBroadcast = 0x0010;
 inline constexpr std::uint16_t kNbnsRcodeMask = 0x000F;
 
-enum class NbnsOpcode : std::uint8_t { Query = 0, Registration = 5, Release = 6, Wack = 7, Refresh = 8 };
+// Refresh is 8 in RFC 1002's table; some nodes send 9 for it, and servers
+// take both.
+enum class NbnsOpcode : std::uint8_t {
+    Query = 0,
+    Registration = 5,
+    Release = 6,
+    Wack = 7,
+    Refresh = 8,
+    RefreshAlternative = 9
+};
 
 inline constexpr std::uint8_t kRcodeNameError = 0x3;
 inline constexpr std::uint8_t kRcodeActive = 0x6;  // the name is owned by another node

@@ -1,7 +1,9 @@
 #include "platform/netbios/pl_netbios_provider.h"
 
 #include "platform/netbios/nb_event_loop.h"
+#include "platform/netbios/nb_netlink_watcher.h"
 #include "platform/netbios/nb_requests.h"
+#include "platform/netbios/nb_socket.h"
 #include "platform/sync/pl_event.h"
 #include "platform/text/pl_codepage.h"
 
@@ -9,34 +11,23 @@
 
 namespace pl::nb {
 
-PlNetbiosProvider::PlNetbiosProvider(const NetbtConfig& config, std::shared_ptr<PlNetbiosClock> clock, bool queryOnly)
-    : computerName_(EffectiveNetbiosName(config)),
+PlNetbiosProvider::PlNetbiosProvider(const NetbtConfig& config, std::shared_ptr<PlNetbiosClock> clock, bool queryOnly,
+                                     std::unique_ptr<NbInterfaceSource> interfaces)
+    : config_(config),
+      queryOnly_(queryOnly),
+      computerName_(EffectiveNetbiosName(config)),
       loop_(std::make_unique<NbEventLoop>(std::move(clock))),
       requests_(std::make_unique<NbRequests>())
 {
     if (!config.oemCodepage.empty() && !SetOemCodePage(config.oemCodepage))
         throw PlNetbtConfigErr("oem_codepage: iconv does not know \"" + config.oemCodepage + "\"");
-    std::vector<LmhostsEntry> lmhosts;
     if (!config.lmhosts.empty())
-        lmhosts = LoadLmhosts(config.lmhosts);
-    const auto interfaces = ResolveInterfaces(config);
-    for (const NbInterface& interface : interfaces) {
-        if (lanas_.size() > MAX_LANA)
-            break;
-        NbLanaSettings settings{interface,
-                                config.namePort,
-                                config.datagramPort,
-                                config.sessionPort,
-                                config.winsServer,
-                                config.broadcastTargets,
-                                lmhosts,
-                                config.sessionIdleTimeout,
-                                queryOnly};
-        const auto number = static_cast<std::uint8_t>(lanas_.size());
-        lanas_.push_back(std::make_unique<NbLana>(number, std::move(settings), *loop_, *requests_, counters_));
-        adapters_.push_back(Adapter{number, interface.name, interface.address});
-    }
-    mailslots_ = std::make_unique<NbMailslotService>(*loop_, lanas_, computerName_, config.workgroup, counters_);
+        lmhosts_ = LoadLmhosts(config.lmhosts);
+    mailslots_ =
+        std::make_unique<NbMailslotService>(*loop_, lanas_, computerName_, config.workgroup, counters_, queryOnly);
+    interfaces_ = interfaces ? std::move(interfaces) : std::make_unique<NbNetlinkWatcher>(counters_);
+    ApplyInterfaces(true);
+    interfaces_->Start(*loop_, [this] { ApplyInterfaces(false); });
     loop_->Post([this] { mailslots_->Start(); });
     loop_->Start();
 }
@@ -44,13 +35,99 @@ PlNetbiosProvider::PlNetbiosProvider(const NetbtConfig& config, std::shared_ptr<
 PlNetbiosProvider::~PlNetbiosProvider()
 {
     RunOnLoop([this] {
+        loop_->CancelTimer(retryTimer_);
         mailslots_->Stop();
-        for (auto& lana : lanas_)
+        for (auto& [number, lana] : lanas_)
             lana->Shutdown();
         requests_->CompleteAll(-1, NRC_CMDCAN);
     });
     loop_->Stop();
+    interfaces_.reset();
+    mailslots_.reset();
     lanas_.clear();
+}
+
+std::vector<PlNetbiosProvider::Adapter> PlNetbiosProvider::Adapters() const
+{
+    std::lock_guard lock(adaptersMutex_);
+    return adapters_;
+}
+
+NbLana* PlNetbiosProvider::Find(std::uint8_t number) const
+{
+    const auto it = lanas_.find(number);
+    return it == lanas_.end() ? nullptr : it->second.get();
+}
+
+// Removals first, so that an address change frees its number for the
+// interface's new address. At start a port that cannot be bound is an error
+// of the provider; later it is counted and tried again.
+void PlNetbiosProvider::ApplyInterfaces(bool starting)
+{
+    const NbLanaPlan plan = numbers_.Update(SelectInterfaces(config_, interfaces_->Snapshot()));
+    for (const std::uint8_t number : plan.removed)
+        CloseAdapter(number);
+    bool failed = false;
+    for (const auto& [number, interface] : plan.added)
+        failed = !OpenAdapter(number, interface, starting) || failed;
+    if (failed && retryTimer_ == 0) {
+        retryTimer_ = loop_->After(std::chrono::duration_cast<std::chrono::milliseconds>(kAdapterRetry), [this] {
+            retryTimer_ = 0;
+            ApplyInterfaces(false);
+        });
+    }
+    if (!plan.Empty())
+        PublishAdapters();
+}
+
+bool PlNetbiosProvider::OpenAdapter(std::uint8_t number, const NbInterface& interface, bool starting)
+{
+    NbLanaSettings settings{interface,
+                            config_.namePort,
+                            config_.datagramPort,
+                            config_.sessionPort,
+                            config_.winsServer,
+                            config_.broadcastTargets,
+                            lmhosts_,
+                            &farewells_,
+                            config_.sessionIdleTimeout,
+                            queryOnly_};
+    try {
+        auto lana = std::make_unique<NbLana>(number, std::move(settings), *loop_, *requests_, counters_);
+        NbLana& opened = *lana;
+        lanas_[number] = std::move(lana);
+        mailslots_->AdapterAdded(opened);
+        return true;
+    } catch (const PlNetbiosSocketErr&) {
+        if (starting)
+            throw;
+        ++counters_.failedAdapters;
+        numbers_.Drop(number);
+        return false;
+    }
+}
+
+// The adapter's interface went: what it had pending fails, its names are
+// released where the network still takes the release, and it is gone before
+// the mailslots look for another adapter.
+void PlNetbiosProvider::CloseAdapter(std::uint8_t number)
+{
+    const auto it = lanas_.find(number);
+    if (it == lanas_.end())
+        return;
+    const std::unique_ptr<NbLana> lana = std::move(it->second);
+    lanas_.erase(it);
+    lana->Withdraw();
+    mailslots_->AdapterRemoved(number);
+}
+
+void PlNetbiosProvider::PublishAdapters()
+{
+    std::vector<Adapter> adapters;
+    for (const auto& [number, lana] : lanas_)
+        adapters.push_back(Adapter{number, lana->Interface().name, lana->Interface().address});
+    std::lock_guard lock(adaptersMutex_);
+    adapters_ = std::move(adapters);
 }
 
 void PlNetbiosProvider::RunOnLoop(const std::function<void()>& task)
@@ -95,9 +172,10 @@ void PlNetbiosProvider::Start(NCB* ncb, PlEvent* syncDone)
         const NCB* target = reinterpret_cast<const NCB*>(ncb->ncb_buffer);
         return requests_->Complete(serial, target == nullptr ? NRC_CANOCCR : requests_->Cancel(target));
     }
-    if (ncb->ncb_lana_num >= lanas_.size())
+    NbLana* lana = Find(ncb->ncb_lana_num);
+    if (lana == nullptr)
         return requests_->Complete(serial, NRC_BRIDGE);
-    lanas_[ncb->ncb_lana_num]->Execute(ncb, serial);
+    lana->Execute(ncb, serial);
 }
 
 void PlNetbiosProvider::Enumerate(NCB* ncb, std::uint64_t serial)
@@ -105,9 +183,8 @@ void PlNetbiosProvider::Enumerate(NCB* ncb, std::uint64_t serial)
     if (ncb->ncb_buffer == nullptr || ncb->ncb_length < sizeof(LANA_ENUM))
         return requests_->Complete(serial, NRC_BUFLEN);
     LANA_ENUM lanaEnum{};
-    lanaEnum.length = static_cast<std::uint8_t>(lanas_.size());
-    for (std::size_t i = 0; i < lanas_.size(); ++i)
-        lanaEnum.lana[i] = lanas_[i]->Number();
+    for (const auto& [number, lana] : lanas_)
+        lanaEnum.lana[lanaEnum.length++] = number;
     std::memcpy(ncb->ncb_buffer, &lanaEnum, sizeof lanaEnum);
     ncb->ncb_length = sizeof lanaEnum;
     requests_->Complete(serial, NRC_GOODRET);
@@ -117,8 +194,8 @@ std::vector<NbCachedName> PlNetbiosProvider::CachedNames(std::uint8_t lana)
 {
     std::vector<NbCachedName> names;
     RunOnLoop([&] {
-        if (lana < lanas_.size())
-            names = lanas_[lana]->CachedNames();
+        if (const NbLana* adapter = Find(lana))
+            names = adapter->CachedNames();
     });
     return names;
 }
@@ -135,9 +212,10 @@ std::uint8_t PlNetbiosProvider::NodeStatusByAddress(std::uint8_t lana, std::uint
     PlEvent done;
     loop_->RunExclusive([this, &ncb, &done, address, lana] {
         const auto serial = requests_->Begin(&ncb, &done);
-        if (lana >= lanas_.size())
+        NbLana* adapter = Find(lana);
+        if (adapter == nullptr)
             return requests_->Complete(serial, NRC_BRIDGE);
-        lanas_[lana]->NodeStatusByAddress(address, &ncb, serial);
+        adapter->NodeStatusByAddress(address, &ncb, serial);
     });
     done.Wait(PlEvent::kInfinite);
     length = ncb.ncb_length;

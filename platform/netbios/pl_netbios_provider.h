@@ -1,6 +1,8 @@
 #pragma once
 // PlNetbiosProvider: the project's NetBIOS-over-TCP/IP provider. One LANA per
-// configured IPv4 interface; one thread owns every socket and timer. Netbios()
+// configured IPv4 interface that is up, following the interfaces as they come,
+// go and change address (an interface that stays keeps its LANA number); one
+// thread owns every socket and timer. Netbios()
 // may be called from any thread: a synchronous NCB waits for its completion,
 // an asynchronous one (ASYNCH) returns at once and its completion sets
 // ncb_retcode/ncb_cmd_cplt, runs ncb_post on the provider's thread and signals
@@ -12,12 +14,16 @@
 #include "platform/netbios/nb30.h"
 #include "platform/netbios/nb_clock.h"
 #include "platform/netbios/nb_counters.h"
+#include "platform/netbios/nb_interface_source.h"
 #include "platform/netbios/nb_lana.h"
+#include "platform/netbios/nb_lana_numbers.h"
 #include "platform/netbios/nb_mailslots.h"
 #include "platform/netbios/netbt_config.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -35,13 +41,20 @@ public:
         std::uint32_t address = 0;  // host order
     };
 
-    // Binds the sockets of every interface; throws PlNetbtConfigErr for a bad
-    // configuration and PlNetbiosSocketErr when a port cannot be bound.
+    static constexpr auto kAdapterRetry = std::chrono::seconds(5);
+
+    // Binds the sockets of every interface that is usable now; throws
+    // PlNetbtConfigErr for a bad configuration and PlNetbiosSocketErr when a
+    // port cannot be bound or the interfaces cannot be read. Configured
+    // interfaces that are absent or down are waited for: they get their LANA
+    // when they come up with an IPv4 address; one that cannot be bound then is
+    // counted (Counters().failedAdapters) and tried again every 5 s.
     // A query-only provider (`queryOnly`) serves nothing: it resolves names and
     // asks for adapter status from ports of the system's choice, so that a tool
     // runs beside the provider of a running program on the same addresses.
+    // `interfaces` replaces the kernel's interfaces (tests).
     explicit PlNetbiosProvider(const NetbtConfig& config, std::shared_ptr<PlNetbiosClock> clock = SystemNetbiosClock(),
-                               bool queryOnly = false);
+                               bool queryOnly = false, std::unique_ptr<NbInterfaceSource> interfaces = nullptr);
     PlNetbiosProvider(const PlNetbiosProvider&) = delete;
     PlNetbiosProvider& operator=(const PlNetbiosProvider&) = delete;
     // Releases the names, ends the sessions and completes every pending NCB
@@ -50,7 +63,8 @@ public:
 
     std::uint8_t Netbios(NCB* ncb);
 
-    const std::vector<Adapter>& Adapters() const { return adapters_; }
+    // The adapters now, by LANA number; thread-safe.
+    std::vector<Adapter> Adapters() const;
     const std::string& ComputerName() const { return computerName_; }
     const NbCounters& Counters() const { return counters_; }
 
@@ -70,14 +84,29 @@ private:
     void Start(NCB* ncb, PlEvent* syncDone);
     void Enumerate(NCB* ncb, std::uint64_t serial);
     void RunOnLoop(const std::function<void()>& task);
+    NbLana* Find(std::uint8_t number) const;
 
+    // Following the interfaces (loop code).
+    void ApplyInterfaces(bool starting);
+    bool OpenAdapter(std::uint8_t number, const NbInterface& interface, bool starting);
+    void CloseAdapter(std::uint8_t number);
+    void PublishAdapters();
+
+    const NetbtConfig config_;
+    const bool queryOnly_;
     std::string computerName_;
+    std::vector<LmhostsEntry> lmhosts_;
     NbCounters counters_;
     std::unique_ptr<NbEventLoop> loop_;
     std::unique_ptr<NbRequests> requests_;
-    std::vector<std::unique_ptr<NbLana>> lanas_;
-    std::vector<Adapter> adapters_;
+    NbWinsFarewells farewells_;
+    NbLanaMap lanas_;
+    NbLanaNumbers numbers_;
+    NbEventLoop::TimerId retryTimer_ = 0;
+    mutable std::mutex adaptersMutex_;
+    std::vector<Adapter> adapters_;  // guarded by adaptersMutex_
     std::unique_ptr<NbMailslotService> mailslots_;
+    std::unique_ptr<NbInterfaceSource> interfaces_;
 };
 
 }  // namespace pl::nb

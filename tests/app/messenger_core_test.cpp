@@ -16,6 +16,7 @@
 #include "../transport/fake_mailslots.h"
 #include "../transport/fake_netbios_lan.h"
 #include "../transport/messaging_station.h"
+#include "app/compose/pl_recipients.h"
 #include "app/core/pl_messenger_core.h"
 #include "app/settings/pl_option_table.h"
 #include "app/texts/pl_builtin_texts.h"
@@ -314,6 +315,38 @@ TEST_F(MessengerCoreTest, ViewsAreReadWhileMessagesArriveAndShutdownWhileTheyDo)
     front_.RunPosted();
     EXPECT_EQ(front_.arrived.size(), shown);
     EXPECT_GE(sent.load(), 20);
+}
+
+// One recipient of three cannot be reached: the other two get the message
+// and their archive rows (type "2", all at the send's time), and the error
+// popup's text lists the one that failed.
+TEST_F(MessengerCoreTest, ASendReachesWhomItCanAndListsTheRest)
+{
+    WriteOption("MsgSendFailTextNotify", 1);
+    auto core = MakeCore();
+    core->Start();
+    ASSERT_TRUE(Ready(*core, 1));
+    Sender bob(lan_, "HOSTB");
+    Sender carol(lan_, "HOSTC");
+    const std::vector<PlRecipient> recipients{{kRecipientPersonal, "HOSTB", "HOSTB"},
+                                              {kRecipientPersonal, "NOBODY", "NOBODY"},
+                                              {kRecipientPersonal, "HOSTC", "HOSTC"}};
+    const std::uint64_t time = core->Now();
+    const auto outcomes = core->Send(recipients, "hello all");
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_EQ(outcomes[1].result, PlSendResult::NotFound);
+    const PlSendReport report = core->RecordSent(outcomes, "hello all", time);
+    EXPECT_FALSE(report.allSent);
+    EXPECT_EQ(report.errorText, "Can't send message to:\r\nNOBODY (Recipient not found)\r\n");
+    PlMsgLogOut& sent = core->Archive().Sent();
+    ASSERT_EQ(sent.RecordCount(), 2);
+    EXPECT_EQ(sent.GetValue(0, "Origin").Text(), "HOSTA");
+    EXPECT_EQ(sent.GetValue(0, "Type").Text(), "2");
+    EXPECT_EQ(sent.GetValue(0, "Received").Time(), sent.GetValue(1, "Received").Time());
+    EXPECT_EQ(bob.station.inbox.Count() + carol.station.inbox.Count(), 2u);
+
+    const auto none = core->Send({{kRecipientPersonal, "HOSTB", "HOSTB"}}, "again");
+    EXPECT_TRUE(core->RecordSent(none, "again", core->Now()).allSent);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -60,8 +61,9 @@ TEST(LanguageFiles, EveryFileTranslatesEveryIdAndKeepsPlaceholders)
         EXPECT_NE(file.GetString("Info", "LanguageName", kMissing, 2048), kMissing);
         EXPECT_NE(file.GetString("Info", "Translator", kMissing, 2048), kMissing);
         EXPECT_EQ(file.GetString("Info", "ProductVersion", kMissing, 2048), pl::ProductVersion());
-        for (std::size_t i = 0; i < kPlBuiltinTextCount; ++i) {
-            const PlTextRow& row = kPlBuiltinTexts[i];
+        std::vector<PlTextRow> rows(kPlBuiltinTexts, kPlBuiltinTexts + kPlBuiltinTextCount);
+        rows.insert(rows.end(), kPlProjectTexts, kPlProjectTexts + kPlProjectTextCount);
+        for (const PlTextRow& row : rows) {
             const std::string text = file.GetString(row.section, std::to_string(row.id), kMissing, 2048);
             ASSERT_NE(text, kMissing) << row.id;
             EXPECT_FALSE(text.empty()) << row.id;
@@ -78,10 +80,10 @@ TEST(LanguageFiles, EnglishFileHoldsTheBuiltinTexts)
 {
     const PlProfileFile file = PlProfileFile::Load(PL_SOURCE_LANGUAGE_FOLDER "/english.lng");
     EXPECT_EQ(file.GetString("Info", "LanguageName", "", 2048), "English");
-    for (std::size_t i = 0; i < kPlBuiltinTextCount; ++i) {
-        const PlTextRow& row = kPlBuiltinTexts[i];
+    std::vector<PlTextRow> rows(kPlBuiltinTexts, kPlBuiltinTexts + kPlBuiltinTextCount);
+    rows.insert(rows.end(), kPlProjectTexts, kPlProjectTexts + kPlProjectTextCount);
+    for (const PlTextRow& row : rows)
         EXPECT_EQ(file.GetString(row.section, std::to_string(row.id), "", 2048), row.text) << row.id;
-    }
 }
 
 TEST(LanguageFiles, TheBuildPutsThemBesideTheProgram)

@@ -1,6 +1,7 @@
 // The NetBIOS layer and the personal client over the real provider: hosts of a
 // loopback test LAN exchange messages through real sockets.
 
+#include "../platform/netbios/nb_fake_interfaces.h"
 #include "../platform/netbios/nb_test_lan.h"
 #include "messaging_station.h"
 
@@ -22,6 +23,7 @@
 
 namespace {
 
+using pl::nb::test::FakeInterfaces;
 using pl::nb::test::TestLan;
 
 // One computer of the loopback LAN running the personal client.
@@ -210,6 +212,49 @@ TEST(MessagingOverProvider, ANameTakenByAConflictDemandIsRegisteredAgain)
     ASSERT_TRUE(receiver.WaitReady());                                              // registered again
     sender.Client().Send(To("RITA", "back again"));
     ASSERT_TRUE(WaitUntil([&] { return receiver.inbox.Count() == 1; }));
+}
+
+// Sends until a call gets through: names take a registration's time to
+// come to a new adapter.
+bool SendWhenReachable(PlSmbMessagingClient& client, const CMsg& msg)
+{
+    return WaitUntil([&] {
+        try {
+            client.Send(msg);
+            return true;
+        } catch (const PlAddrNotFoundErr&) {
+            return false;
+        }
+    });
+}
+
+// The personal client follows the provider's adapters: no names while the
+// configured interface is absent, its names on the adapter that comes, and
+// again at the interface's next address.
+TEST(MessagingOverProvider, NamesFollowAnAdapterThatComesLateAndMoves)
+{
+    constexpr std::uint32_t kFirst = 0x7F00003D;  // 127.0.0.61
+    constexpr std::uint32_t kMoved = 0x7F000040;  // 127.0.0.64
+    pl::nb::NetbtConfig config = TestLan::MakeConfig(0, 1);
+    config.interfaces = {"tlan0"};
+    config.broadcastTargets = {0x7F00003F};
+    pl::nb::NetbtConfig peerConfig = TestLan::MakeConfig(2, 1);
+    peerConfig.broadcastTargets = {kFirst, kMoved};
+    pl::nb::PlNetbiosProvider peer(peerConfig);
+    FakeInterfaces* interfaces = nullptr;
+    pl::nb::PlNetbiosProvider host(config, pl::nb::SystemNetbiosClock(), false, FakeInterfaces::Make(interfaces));
+    ProviderStation alice(peer, "ALICE");
+    ProviderStation bob(host, "BOB");
+    ASSERT_TRUE(alice.WaitReady());
+    EXPECT_THROW(alice.Client().Send(To("BOB", "too early")), PlAddrNotFoundErr);
+
+    interfaces->BringUp(4, "tlan0", kFirst);
+    ASSERT_TRUE(bob.WaitReady());
+    ASSERT_TRUE(SendWhenReachable(alice.Client(), To("BOB", "first")));
+    interfaces->Readdress(4, kFirst, kMoved);
+    ASSERT_TRUE(SendWhenReachable(alice.Client(), To("BOB", "moved")));
+    ASSERT_TRUE(WaitUntil([&] { return bob.inbox.Count() == 2; }));
+    EXPECT_EQ(bob.inbox.messages[1].text, "moved");
 }
 
 }  // namespace

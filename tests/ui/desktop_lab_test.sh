@@ -4,7 +4,8 @@
 # parlino-cli send and parlino-cli send --broadcast (host 3) reach it. It
 # archives all three, shows each in its popup with the right text, blinks the
 # tray icon, and ends on `parlino --exit`. SCREENSHOTS=DIR keeps pictures of
-# the popup and the tray. Skips (status 77) without root or the X tools.
+# the popup and the tray. Its compose window, driven with xdotool, sends to a
+# parlino-cli listen and to smbd. Skips (status 77) without root or the X tools.
 #   desktop_lab_test.sh PARLINO PARLINO_CLI
 set -euo pipefail
 parlino=$1
@@ -15,7 +16,7 @@ source "$tools/samba-peer.sh"
 source "$tools/desktop/xsession.sh"
 skip() { echo "SKIPPED: $*"; exit 77; }
 [ "$(id -u)" -eq 0 ] || skip "needs root to build network namespaces"
-for tool in ip nmbd smbd smbclient Xvfb trayer import python3; do
+for tool in ip nmbd smbd smbclient Xvfb trayer xdotool import python3; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (tools/bootstrap.sh installs it)"
 done
 
@@ -23,10 +24,12 @@ id="ui$$"
 work=$(mktemp -d)
 chmod 755 "$work"
 program=""
+listener=""
 cleanup()
 {
     set +e
     [ -n "$program" ] && kill "$program" 2>/dev/null
+    [ -n "$listener" ] && kill "$listener" 2>/dev/null
     xsession_stop
     samba_stop "$work/samba"
     sleep 0.5
@@ -75,6 +78,9 @@ send_conf=$(conf SENDHOST)
 mkdir -p "$work/home" "$work/run"
 chmod 700 "$work/run"
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+ip netns exec "$h3" env PARLINO_NETBT_CONF="$send_conf" PARLINO_USERNAME=carol "$cli" listen --json \
+    >"$work/carol.json" 2>"$work/carol.err" &
+listener=$!
 xsession_start $((40 + $$ % 50)) "$h2"
 ip netns exec "$h2" env PARLINO_NETBT_CONF="$desk_conf" PARLINO_USERNAME=bob QT_QPA_PLATFORM=xcb \
     "$parlino" --verbose >"$work/parlino.log" 2>&1 &
@@ -102,6 +108,23 @@ if [ -n "${SCREENSHOTS:-}" ]; then
     convert "$work/root.png" -crop 200x40+824+0 +repage -scale 400% "$SCREENSHOTS/desktop-tray.png"
 fi
 
+note "the compose window sends to parlino-cli listen and to smbd"
+env PARLINO_USERNAME=bob PARLINO_NETBT_CONF="$desk_conf" "$parlino" --write || fail "parlino --write"
+wait_log "action write"
+sleep 1
+ip netns exec "$h2" xdotool type --delay 10 "carol; SAMBAPEER"
+ip netns exec "$h2" xdotool key Tab
+ip netns exec "$h2" xdotool type --delay 10 "from the compose window"
+[ -n "${SCREENSHOTS:-}" ] && import -window root "$SCREENSHOTS/desktop-compose.png"
+ip netns exec "$h2" xdotool key ctrl+Return
+wait_log ": sent$" 300
+for _ in $(seq 50); do grep -q 'from the compose window' "$work/carol.json" && break; sleep 0.1; done
+grep -q '"from":"DESKHOST","to":"carol","text":"from the compose window"' "$work/carol.json" ||
+    fail "parlino-cli listen did not get the composed message: $(cat "$work/carol.json")"
+for _ in $(seq 50); do grep -q 'from the compose window' "$work/samba/messages.txt" && break; sleep 0.1; done
+grep -q '@@BEGIN from=DESKHOST' "$work/samba/messages.txt" || fail "smbd did not get the composed message"
+grep -q 'from the compose window' "$work/samba/messages.txt" || fail "smbd did not get the composed text"
+
 archive=$XDG_DATA_HOME/"Parlino Messenger"/2.0.1.589/msgarchive.qdb
 "$cli" archive show "$archive" --received --csv >"$work/archive.csv" || fail "archive show"
 python3 - "$work/archive.csv" <<'PY'
@@ -113,8 +136,10 @@ want = sorted([("tester", "DESKHOST", "from smbclient\r\nsecond line"), ("ALICE"
 assert got == want, got
 print("desktop: archived 3 of 3")
 PY
+"$cli" archive show "$archive" --sent --csv >"$work/sent.csv" || fail "archive show --sent"
+grep -c 'from the compose window' "$work/sent.csv" | grep -qx 2 || fail "the sent message was not archived for both recipients"
 
-env PARLINO_USERNAME=bob "$parlino" --exit || fail "parlino --exit"
+env PARLINO_USERNAME=bob PARLINO_NETBT_CONF="$desk_conf" "$parlino" --exit || fail "parlino --exit"
 for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program" 2>/dev/null && fail "parlino did not end on --exit"
 wait "$program" || fail "parlino ended with status $?"

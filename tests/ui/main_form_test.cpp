@@ -124,7 +124,7 @@ TEST_F(MainFormTest, MenuOffersOnlyWindowsThatExist)
     for (QAction* action : actions)
         if (!action->isSeparator() && action->isEnabled())
             enabled << action->text();
-    EXPECT_EQ(enabled, (QStringList{"Change options...", "About", "Exit Parlino"}));
+    EXPECT_EQ(enabled, (QStringList{"Write message...", "Change options...", "About", "Exit Parlino"}));
 }
 
 }  // namespace

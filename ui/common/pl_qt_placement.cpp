@@ -1,20 +1,18 @@
 #include "ui/common/pl_qt_placement.h"
 
-#include "ui/common/pl_qt_text.h"
-#include "ui/common/pl_trace.h"
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace {
 
 PlWindowPlacement PlacementOf(const QWidget& window)
 {
-    const bool normal = !window.isMaximized() && !window.isMinimized();
-    const QRect contents = normal ? window.geometry() : window.normalGeometry();
-    const QPoint position = normal ? window.pos() : contents.topLeft();
+    const QRect normal = window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
     PlWindowPlacement placement;
-    placement.left = position.x();
-    placement.top = position.y();
-    placement.right = position.x() + contents.width();
-    placement.bottom = position.y() + contents.height();
+    placement.left = normal.left();
+    placement.top = normal.top();
+    placement.right = normal.left() + normal.width();
+    placement.bottom = normal.top() + normal.height();
     placement.show = window.isMinimized()   ? PlWindowPlacement::Show::Minimised
                      : window.isMaximized() ? PlWindowPlacement::Show::Maximised
                                             : PlWindowPlacement::Show::Normal;
@@ -24,27 +22,31 @@ PlWindowPlacement PlacementOf(const QWidget& window)
 
 }  // namespace
 
-bool PlRestoreWindowPlacement(PlPlacementStore& store, const std::string& name, QWidget& window, std::uint32_t mask)
+bool PlRestoreWindow(PlPlacementStore& store, const std::string& name, QWidget& window, std::uint32_t mask)
 {
     PlWindowPlacement placement = PlacementOf(window);
     if (!store.RestorePlacement(name, placement, mask))
         return false;
-    window.move(placement.left, placement.top);
-    window.resize(placement.right - placement.left, placement.bottom - placement.top);
+    window.setGeometry(QRect(QPoint(placement.left, placement.top), QPoint(placement.right - 1, placement.bottom - 1)));
     if ((mask & kPlPlacementState) != 0) {
-        switch (placement.show) {
-        case PlWindowPlacement::Show::Minimised: window.setWindowState(Qt::WindowMinimized); break;
-        case PlWindowPlacement::Show::Maximised: window.setWindowState(Qt::WindowMaximized); break;
-        case PlWindowPlacement::Show::Normal: window.setWindowState(Qt::WindowNoState); break;
-        }
+        if (placement.show == PlWindowPlacement::Show::Maximised)
+            window.setWindowState(Qt::WindowMaximized);
+        else if (placement.show == PlWindowPlacement::Show::Minimised)
+            window.setWindowState(Qt::WindowMinimized);
     }
-    if ((mask & kPlPlacementVisible) != 0)
-        window.setVisible(placement.visible);
     return true;
 }
 
-void PlSaveWindowPlacement(PlPlacementStore& store, const std::string& name, const QWidget& window, std::uint32_t mask)
+void PlSaveWindow(PlPlacementStore& store, const std::string& name, const QWidget& window, std::uint32_t mask)
 {
-    if (!store.SavePlacement(name, PlacementOf(window), mask))
-        PlTrace(QStringLiteral("the placement \"%1\" could not be saved").arg(Qs(name)));
+    store.SavePlacement(name, PlacementOf(window), mask);
+}
+
+void PlCentreWindow(QWidget& window, const QSize& size)
+{
+    window.resize(size);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        window.move(area.x() + area.width() / 2 - size.width() / 2, area.y() + area.height() / 2 - size.height() / 2);
+    }
 }

@@ -1,11 +1,7 @@
 #pragma once
-// Window placements (app/settings/pl_window_placement.h) of Qt windows. The
-// stored rectangle is the window's position with its frame (Qt's pos()) and
-// the size of its contents, so that a window restored from it opens where
-// and as large as it was; the normal geometry is stored for a maximised or
-// minimised window.
-//
-// User-interface thread only.
+// Window placements between Qt windows and the registry file: a window
+// restores the parts its mask names, or takes its default place when any of
+// them is missing, and saves them when it closes.
 
 #include <QWidget>
 #include <cstdint>
@@ -13,7 +9,9 @@
 
 #include "app/settings/pl_window_placement.h"
 
-// Applies the parts `mask` of the placement `name` to `window` and returns
-// true when every one of them was stored; otherwise leaves the window alone.
-bool PlRestoreWindowPlacement(PlPlacementStore& store, const std::string& name, QWidget& window, std::uint32_t mask);
-void PlSaveWindowPlacement(PlPlacementStore& store, const std::string& name, const QWidget& window, std::uint32_t mask);
+// True when every part of `mask` was stored and the window took them.
+bool PlRestoreWindow(PlPlacementStore& store, const std::string& name, QWidget& window, std::uint32_t mask);
+void PlSaveWindow(PlPlacementStore& store, const std::string& name, const QWidget& window, std::uint32_t mask);
+
+// Centres `size` on the primary screen (the default place of most windows).
+void PlCentreWindow(QWidget& window, const QSize& size);

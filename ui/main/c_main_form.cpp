@@ -10,6 +10,8 @@
 #include "ui/common/pl_clipboard.h"
 #include "ui/common/pl_qt_text.h"
 #include "ui/common/pl_trace.h"
+#include "ui/compose/c_new_msg_form.h"
+#include "ui/contacts/c_contact_edit_form.h"
 #include "ui/main/pl_about_box.h"
 #include "ui/options/c_options_form.h"
 #include "ui/popup/pl_popup_placement.h"
@@ -54,6 +56,7 @@ CMainForm::CMainForm(PlMessengerSetup setup, std::unique_ptr<PlMessengerNetwork>
 
 CMainForm::~CMainForm()
 {
+    closing_ = true;
     core_->Shutdown();
 }
 
@@ -82,7 +85,7 @@ void CMainForm::BuildTray()
 void CMainForm::BuildMenu()
 {
     // Windows that this build does not have yet are offered disabled.
-    QAction* write = menu_.addAction(Tx(kTextWrite), this, [this] { OpenCompose(QString(), 1); });
+    menu_.addAction(Tx(kTextWrite), this, [this] { OpenCompose(QString(), 1); });
     QAction* read = menu_.addAction(Tx(kTextRead), this, [this] { ShowArchive(-1); });
     menu_.addSeparator();
     QAction* options = menu_.addAction(Tx(kTextOptions), this, &CMainForm::ShowOptions);
@@ -90,9 +93,13 @@ void CMainForm::BuildMenu()
     menu_.addAction(Tx(kTextAbout), this, &CMainForm::ShowAbout);
     menu_.addSeparator();
     menu_.addAction(Tx(kTextExit), this, &QWidget::close);
-    write->setEnabled(false);
     read->setEnabled(false);
     options->setEnabled(true);
+}
+
+void CMainForm::BuildContactList(PlContactsManager&)
+{
+    contactList_ = std::make_unique<CContactsForm>(*this);
 }
 
 void CMainForm::RegisterHotKeys()
@@ -245,7 +252,7 @@ void CMainForm::OnTrayMouse(plTrayIcon::Mouse event)
         if (core_->Options().Option(id::kTrayLeftMouseBtn).Integer() == 2)
             ShowArchive(-1);
         else
-            menu_.popup(QCursor::pos());  // the contact list's place until it exists
+            ShowContactList(QCursor::pos(), [this](std::int32_t row) { ComposeToRow(row); });
         break;
     case plTrayIcon::Mouse::RightClick: menu_.popup(QCursor::pos()); break;
     case plTrayIcon::Mouse::MiddleClick: break;
@@ -274,17 +281,57 @@ void CMainForm::ReplyToLast()
         OpenCompose(Qs(*recipient), 1);
 }
 
-// The compose, archive and contact windows are not part of this build yet:
-// their operations do nothing and their menu entries are disabled.
-void CMainForm::OpenCompose(const QString&, int) {}
+void CMainForm::OpenCompose(const QString& recipient, int recipientType)
+{
+    // Every call opens another window.
+    auto* compose = new CNewMsgForm(*this, recipient, recipientType);  // deletes itself when closed
+    windows_.Add(CNewMsgForm::kKey, compose);
+    compose->show();
+    compose->raise();
+    compose->activateWindow();
+}
+
+void CMainForm::ShowContactList(QPoint at, std::function<void(std::int32_t row)> chosen)
+{
+    if (contactList_)
+        contactList_->ShowAt(at, std::move(chosen));
+}
+
+// A contact row chosen in the list the tray opened: a compose window to it
+// (a group row to the whole group).
+void CMainForm::ComposeToRow(std::int32_t row)
+{
+    if (const auto item = core_->Contacts().ItemAt(row))
+        OpenCompose(Qs(item->record.realName), item->record.type);
+}
+
+void CMainForm::ShowContactEdit(const std::optional<PlContactItem>& contact,
+                                const std::optional<PlContactRecord>& prefill)
+{
+    QWidget* edit = nullptr;
+    if (!contact)
+        edit = windows_.Find(CContactEditForm::kKey);  // one at a time for a new contact
+    if (edit == nullptr) {
+        edit = new CContactEditForm(core_->Contacts(), contact, prefill);  // deletes itself when closed
+        windows_.Add(CContactEditForm::kKey, edit);
+    }
+    edit->show();
+    edit->raise();
+    edit->activateWindow();
+}
+
+void CMainForm::ShowHistoryOf(const QString&)
+{
+    ShowArchive(-1);
+}
+
+// The archive window is not part of this build yet: its operations do
+// nothing and its menu entry is disabled.
 
 void CMainForm::ShowArchive(int)
 {
     StopBlinking();
 }
-
-void CMainForm::ShowContactEdit(const PlContactRecord&) {}
-void CMainForm::SetArchiveFromToFilter(const QString&) {}
 
 void CMainForm::ShowLanSearch()
 {

@@ -17,10 +17,10 @@
 #include "app/core/pl_messenger_core.h"
 #include "app/core/pl_messenger_front.h"
 #include "app/settings/pl_option_hooks.h"
-#include "archive/pl_contact_record.h"
 #include "platform/desktop/pl_hot_key_dispatcher.h"
 #include "platform/desktop/pl_tray_icon.h"
 #include "platform/sound/pl_sound_player.h"
+#include "ui/contacts/c_contacts_form.h"
 #include "ui/main/pl_qt_date_time_format.h"
 #include "ui/main/pl_window_list.h"
 #include "ui/popup/c_popup_msg_form.h"
@@ -45,15 +45,22 @@ public:
 
     // What the other windows, the tray and the hand-over ask for.
     void OpenCompose(const QString& recipient, int recipientType);
+    // The contact list at a screen point; a chosen contact row goes to `chosen`.
+    void ShowContactList(QPoint at, std::function<void(std::int32_t row)> chosen);
+    // The contact edit window: for the contact of a row item, or a new one
+    // (at most one new-contact window; `prefill` fills a new contact).
+    void ShowContactEdit(const std::optional<PlContactItem>& contact,
+                         const std::optional<PlContactRecord>& prefill = std::nullopt);
+    // The archive window on the conversation with `name`.
+    void ShowHistoryOf(const QString& name);
     void ShowArchive(int page);
     void ShowLanSearch();
     void ShowOptions();
-    // A new-contact window filled with `contact`.
-    void ShowContactEdit(const PlContactRecord& contact);
-    // The archive window's dialog page on the messages to and from `name`.
-    void SetArchiveFromToFilter(const QString& name);
     void ShowAbout();
     void ShowErrorPopup(const QString& text);
+    void PlaySound(const std::string& value);
+    // True once the shutdown began: windows end what they are doing now.
+    bool ShuttingDown() const { return closing_; }
     void Perform(PlAction action);
     PlWindowList& Windows() { return windows_; }
 
@@ -67,6 +74,7 @@ public:
     // PlMessengerFront
     void Post(std::function<void()> work) override;
     void BuildTray() override;
+    void BuildContactList(PlContactsManager& contacts) override;
     void RegisterHotKeys() override;
     void MessageArrived(const PlArrivedMessage& message, const PlReceiveNotice& notice) override;
     void TrayStatusChanged(const PlTrayStatus& status) override;
@@ -87,12 +95,12 @@ private:
     void BuildMenu();
     void BringForward(QWidget& window);
     void OnTrayMouse(plTrayIcon::Mouse event);
+    void ComposeToRow(std::int32_t row);
     void ShowMessagePopup(const PlReceiveNotice& notice);
     void RefreshMessagePopup();
     void PlacePopups();
     void StopBlinking();
     void ReplyToLast();
-    void PlaySound(const std::string& value);
     PlHotKeyDispatcher::Action HotKeyAction(std::int32_t id);
 
     plTrayIcon tray_;
@@ -106,6 +114,7 @@ private:
     PlWindowList windows_;
     std::unique_ptr<CPopupMsgForm> messagePopup_;
     std::unique_ptr<CPopupMsgForm> errorPopup_;
+    std::unique_ptr<CContactsForm> contactList_;
     bool closing_ = false;
     // Declared last, destroyed first: its shutdown still calls this face.
     std::unique_ptr<PlMessengerCore> core_;

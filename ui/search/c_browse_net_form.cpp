@@ -36,8 +36,10 @@ constexpr int kButtonPollMs = 100;
 constexpr int kIndentation = 8;  // rows under their group header
 constexpr int kRowRole = Qt::UserRole;
 
-const char* const kPictures[] = {":/icons/lan-computer.svg", ":/icons/lan-workgroup.svg",
-                                 ":/icons/lan-computer-offline.svg", ":/icons/lan-workgroup-offline.svg"};
+// The contact list's pictures: user or computer, domain or workgroup, and
+// both offline.
+const char* const kPictures[] = {":/icons/recipient-user.svg", ":/icons/recipient-workgroup.svg",
+                                 ":/icons/contact-user-offline.svg", ":/icons/contact-workgroup-offline.svg"};
 
 QIcon Picture(int index)
 {
@@ -125,13 +127,9 @@ void CBrowseNetForm::BuildWidgets()
 
 void CBrowseNetForm::Place()
 {
-    if (PlRestoreWindowPlacement(main_.Core().Placements(), kPlacementName, *this, kPlacementMask))
+    if (PlRestoreWindow(main_.Core().Placements(), kPlacementName, *this, kPlacementMask))
         return;
-    resize(kDefaultSize);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QSize area = screen->size();
-        move(area.width() / 2 - kDefaultSize.width() / 2, area.height() / 2 - kDefaultSize.height() / 2);
-    }
+    PlCentreWindow(*this, kDefaultSize);
 }
 
 // ---- searching ----
@@ -323,16 +321,13 @@ void CBrowseNetForm::WriteMessage()
 void CBrowseNetForm::AddToContacts()
 {
     if (const PlNetResourceInfo* record = SelectedRecord())
-        main_.ShowContactEdit(search::ContactOf(*record));
+        main_.ShowContactEdit(std::nullopt, search::ContactOf(*record));
 }
 
 void CBrowseNetForm::ViewHistory()
 {
-    if (const PlNetResourceInfo* record = SelectedRecord()) {
-        const QString name = Qs(record->name);  // the row may go while the archive opens
-        main_.ShowArchive(-1);
-        main_.SetArchiveFromToFilter(name);
-    }
+    if (const PlNetResourceInfo* record = SelectedRecord())
+        main_.ShowHistoryOf(Qs(record->name));
 }
 
 void CBrowseNetForm::keyPressEvent(QKeyEvent* event)
@@ -347,6 +342,6 @@ void CBrowseNetForm::keyPressEvent(QKeyEvent* event)
 void CBrowseNetForm::closeEvent(QCloseEvent* event)
 {
     StopSearch();
-    PlSaveWindowPlacement(main_.Core().Placements(), kPlacementName, *this, kPlacementMask);
+    PlSaveWindow(main_.Core().Placements(), kPlacementName, *this, kPlacementMask);
     event->accept();
 }

@@ -237,16 +237,6 @@ TEST(NetbiosProviderNames, PendingAdapterStatusCanBeCancelled)
     EXPECT_EQ(Cancel(lan.Host(0), &status.ncb), NRC_CANOCCR) << "nothing left to cancel";
 }
 
-// A clock that moves only when the test moves it.
-class FakeClock final : public PlNetbiosClock {
-public:
-    TimePoint Now() const override { return TimePoint(std::chrono::nanoseconds(now_.load())); }
-    void Advance(std::chrono::milliseconds step) { now_ += std::chrono::nanoseconds(step).count(); }
-
-private:
-    std::atomic<std::int64_t> now_{std::chrono::nanoseconds(std::chrono::hours(1)).count()};
-};
-
 TEST(NetbiosProviderClock, RegistrationAndCacheLifetimeFollowTheProvidersClock)
 {
     const auto clock = std::make_shared<FakeClock>();

@@ -7,12 +7,24 @@
 #include "platform/netbios/pl_netbios_provider.h"
 #include "platform/sync/pl_event.h"
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace pl::nb::test {
+
+// A clock that moves only when the test moves it.
+class FakeClock final : public PlNetbiosClock {
+public:
+    TimePoint Now() const override { return TimePoint(std::chrono::nanoseconds(now_.load())); }
+    void Advance(std::chrono::milliseconds step) { now_ += std::chrono::nanoseconds(step).count(); }
+
+private:
+    std::atomic<std::int64_t> now_{std::chrono::nanoseconds(std::chrono::hours(1)).count()};
+};
 
 class TestLan {
 public:
