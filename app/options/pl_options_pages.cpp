@@ -14,7 +14,10 @@ const std::vector<CategoryNode>& OptionsTree()
         {602, {{603, 701, Page::System}}},
         {604, {{611, 1901, Page::HotKeys}, {605, 801, Page::Sound}}},
         {606,
-         {{608, 1501, Page::Tray}, {609, 1601, Page::Sending}, {607, 901, Page::Receiving}, {610, 1701, Page::Archive}}},
+         {{608, 1501, Page::Tray},
+          {609, 1601, Page::Sending},
+          {607, 901, Page::Receiving},
+          {610, 1701, Page::Archive}}},
     };
     return tree;
 }
@@ -105,8 +108,7 @@ std::int32_t NumberOfText(std::string_view text)
     return static_cast<std::int32_t>(std::min<std::int64_t>(number, std::numeric_limits<std::int32_t>::max()));
 }
 
-std::optional<std::size_t> ChosenLanguage(const std::vector<PlLanguageInfo>& languages,
-                                          const OptionValue& languageFile)
+std::optional<std::size_t> ChosenLanguage(const std::vector<PlLanguageInfo>& languages, const OptionValue& languageFile)
 {
     for (std::size_t i = 0; i < languages.size(); ++i)
         if (languages[i].fileName == languageFile.Text())

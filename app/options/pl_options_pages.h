@@ -52,9 +52,9 @@ int TrayClickChoice(const OptionValue& value);      // 0 contact list (1), 1 arc
 int ReceiveActionChoice(const OptionValue& value);  // 0 popup, 1 archive (2), 2 nothing (3)
 int PopupCloseChoice(const OptionValue& value);     // 0 manually, 1 after the deadline (1)
 // The option value a radio button stores.
-OptionValue TrayClickValue(int choice);       // 1, 2
-OptionValue ReceiveActionValue(int choice);   // 1, 2, 3
-OptionValue PopupCloseValue(int choice);      // 0, 1
+OptionValue TrayClickValue(int choice);      // 1, 2
+OptionValue ReceiveActionValue(int choice);  // 1, 2, 3
+OptionValue PopupCloseValue(int choice);     // 0, 1
 
 // A number edit's text ("%i") and the number its text stores: after leading
 // blanks an optional sign and decimal digits, 0 when there are none, held

@@ -18,26 +18,26 @@ struct QtKeyRow {
 // Keys outside the letters, digits and function keys. The shifted symbols of
 // a US keyboard name the key they are on, as Windows' virtual keys do.
 constexpr QtKeyRow kQtKeys[] = {
-    {Qt::Key_Backspace, 0x08, false}, {Qt::Key_Tab, 0x09, false},       {Qt::Key_Backtab, 0x09, false},
-    {Qt::Key_Clear, 0x0C, false},     {Qt::Key_Return, 0x0D, false},    {Qt::Key_Enter, 0x0D, true},
-    {Qt::Key_Pause, 0x13, false},     {Qt::Key_CapsLock, 0x14, false},  {Qt::Key_Escape, 0x1B, false},
-    {Qt::Key_Space, 0x20, false},     {Qt::Key_PageUp, 0x21, true},     {Qt::Key_PageDown, 0x22, true},
-    {Qt::Key_End, 0x23, true},        {Qt::Key_Home, 0x24, true},       {Qt::Key_Left, 0x25, true},
-    {Qt::Key_Up, 0x26, true},         {Qt::Key_Right, 0x27, true},      {Qt::Key_Down, 0x28, true},
-    {Qt::Key_Print, 0x2C, true},      {Qt::Key_Insert, 0x2D, true},     {Qt::Key_Delete, 0x2E, true},
-    {Qt::Key_Help, 0x2F, false},      {Qt::Key_Super_L, 0x5B, true},    {Qt::Key_Super_R, 0x5C, true},
-    {Qt::Key_Menu, 0x5D, true},       {Qt::Key_NumLock, 0x90, true},    {Qt::Key_ScrollLock, 0x91, false},
-    {Qt::Key_Cancel, 0x03, true},     {Qt::Key_Semicolon, 0xBA, false}, {Qt::Key_Colon, 0xBA, false},
-    {Qt::Key_Equal, 0xBB, false},     {Qt::Key_Plus, 0xBB, false},      {Qt::Key_Comma, 0xBC, false},
-    {Qt::Key_Less, 0xBC, false},      {Qt::Key_Minus, 0xBD, false},     {Qt::Key_Underscore, 0xBD, false},
-    {Qt::Key_Period, 0xBE, false},    {Qt::Key_Greater, 0xBE, false},   {Qt::Key_Slash, 0xBF, false},
-    {Qt::Key_Question, 0xBF, false},  {Qt::Key_QuoteLeft, 0xC0, false}, {Qt::Key_AsciiTilde, 0xC0, false},
-    {Qt::Key_BracketLeft, 0xDB, false}, {Qt::Key_BraceLeft, 0xDB, false}, {Qt::Key_Backslash, 0xDC, false},
-    {Qt::Key_Bar, 0xDC, false},       {Qt::Key_BracketRight, 0xDD, false}, {Qt::Key_BraceRight, 0xDD, false},
-    {Qt::Key_Apostrophe, 0xDE, false}, {Qt::Key_QuoteDbl, 0xDE, false}, {Qt::Key_Exclam, '1', false},
-    {Qt::Key_At, '2', false},         {Qt::Key_NumberSign, '3', false}, {Qt::Key_Dollar, '4', false},
-    {Qt::Key_Percent, '5', false},    {Qt::Key_AsciiCircum, '6', false}, {Qt::Key_Ampersand, '7', false},
-    {Qt::Key_Asterisk, '8', false},   {Qt::Key_ParenLeft, '9', false},  {Qt::Key_ParenRight, '0', false},
+    {Qt::Key_Backspace, 0x08, false},   {Qt::Key_Tab, 0x09, false},          {Qt::Key_Backtab, 0x09, false},
+    {Qt::Key_Clear, 0x0C, false},       {Qt::Key_Return, 0x0D, false},       {Qt::Key_Enter, 0x0D, true},
+    {Qt::Key_Pause, 0x13, false},       {Qt::Key_CapsLock, 0x14, false},     {Qt::Key_Escape, 0x1B, false},
+    {Qt::Key_Space, 0x20, false},       {Qt::Key_PageUp, 0x21, true},        {Qt::Key_PageDown, 0x22, true},
+    {Qt::Key_End, 0x23, true},          {Qt::Key_Home, 0x24, true},          {Qt::Key_Left, 0x25, true},
+    {Qt::Key_Up, 0x26, true},           {Qt::Key_Right, 0x27, true},         {Qt::Key_Down, 0x28, true},
+    {Qt::Key_Print, 0x2C, true},        {Qt::Key_Insert, 0x2D, true},        {Qt::Key_Delete, 0x2E, true},
+    {Qt::Key_Help, 0x2F, false},        {Qt::Key_Super_L, 0x5B, true},       {Qt::Key_Super_R, 0x5C, true},
+    {Qt::Key_Menu, 0x5D, true},         {Qt::Key_NumLock, 0x90, true},       {Qt::Key_ScrollLock, 0x91, false},
+    {Qt::Key_Cancel, 0x03, true},       {Qt::Key_Semicolon, 0xBA, false},    {Qt::Key_Colon, 0xBA, false},
+    {Qt::Key_Equal, 0xBB, false},       {Qt::Key_Plus, 0xBB, false},         {Qt::Key_Comma, 0xBC, false},
+    {Qt::Key_Less, 0xBC, false},        {Qt::Key_Minus, 0xBD, false},        {Qt::Key_Underscore, 0xBD, false},
+    {Qt::Key_Period, 0xBE, false},      {Qt::Key_Greater, 0xBE, false},      {Qt::Key_Slash, 0xBF, false},
+    {Qt::Key_Question, 0xBF, false},    {Qt::Key_QuoteLeft, 0xC0, false},    {Qt::Key_AsciiTilde, 0xC0, false},
+    {Qt::Key_BracketLeft, 0xDB, false}, {Qt::Key_BraceLeft, 0xDB, false},    {Qt::Key_Backslash, 0xDC, false},
+    {Qt::Key_Bar, 0xDC, false},         {Qt::Key_BracketRight, 0xDD, false}, {Qt::Key_BraceRight, 0xDD, false},
+    {Qt::Key_Apostrophe, 0xDE, false},  {Qt::Key_QuoteDbl, 0xDE, false},     {Qt::Key_Exclam, '1', false},
+    {Qt::Key_At, '2', false},           {Qt::Key_NumberSign, '3', false},    {Qt::Key_Dollar, '4', false},
+    {Qt::Key_Percent, '5', false},      {Qt::Key_AsciiCircum, '6', false},   {Qt::Key_Ampersand, '7', false},
+    {Qt::Key_Asterisk, '8', false},     {Qt::Key_ParenLeft, '9', false},     {Qt::Key_ParenRight, '0', false},
 };
 
 // Keys of the keypad that are not its digits: the keypad's own virtual keys,
@@ -66,12 +66,11 @@ std::optional<PlVirtualKey> KeypadKey(int key)
 // X11 key codes of the main block on a US keyboard (evdev code + 8), from
 // the digit row down.
 constexpr std::pair<std::uint32_t, std::uint8_t> kMainBlock[] = {
-    {10, '1'}, {11, '2'}, {12, '3'}, {13, '4'}, {14, '5'}, {15, '6'}, {16, '7'}, {17, '8'}, {18, '9'}, {19, '0'},
-    {20, 0xBD}, {21, 0xBB}, {24, 'Q'}, {25, 'W'}, {26, 'E'}, {27, 'R'}, {28, 'T'}, {29, 'Y'}, {30, 'U'},
-    {31, 'I'},  {32, 'O'},  {33, 'P'}, {34, 0xDB}, {35, 0xDD}, {38, 'A'}, {39, 'S'}, {40, 'D'}, {41, 'F'},
-    {42, 'G'},  {43, 'H'},  {44, 'J'}, {45, 'K'}, {46, 'L'}, {47, 0xBA}, {48, 0xDE}, {49, 0xC0}, {51, 0xDC},
-    {52, 'Z'},  {53, 'X'},  {54, 'C'}, {55, 'V'}, {56, 'B'}, {57, 'N'}, {58, 'M'}, {59, 0xBC}, {60, 0xBE},
-    {61, 0xBF},
+    {10, '1'},  {11, '2'},  {12, '3'},  {13, '4'},  {14, '5'},  {15, '6'},  {16, '7'},  {17, '8'}, {18, '9'}, {19, '0'},
+    {20, 0xBD}, {21, 0xBB}, {24, 'Q'},  {25, 'W'},  {26, 'E'},  {27, 'R'},  {28, 'T'},  {29, 'Y'}, {30, 'U'}, {31, 'I'},
+    {32, 'O'},  {33, 'P'},  {34, 0xDB}, {35, 0xDD}, {38, 'A'},  {39, 'S'},  {40, 'D'},  {41, 'F'}, {42, 'G'}, {43, 'H'},
+    {44, 'J'},  {45, 'K'},  {46, 'L'},  {47, 0xBA}, {48, 0xDE}, {49, 0xC0}, {51, 0xDC}, {52, 'Z'}, {53, 'X'}, {54, 'C'},
+    {55, 'V'},  {56, 'B'},  {57, 'N'},  {58, 'M'},  {59, 0xBC}, {60, 0xBE}, {61, 0xBF},
 };
 
 }  // namespace

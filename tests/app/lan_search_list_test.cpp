@@ -67,8 +67,8 @@ TEST_F(LanSearchListTest, RegroupsAndSortsInEachMode)
     EXPECT_EQ(Headers(list_), (std::vector<std::string>{"-", "L", "z", "Ё"}));
 
     list_.Regroup(Grouping::Computer);
-    EXPECT_EQ(Rows(list_), (Expected{{"LABGROUP", "-"}, {"Ёлка", "-"}, {"", "HOSTZ"}, {"zed", "HOSTZ"},
-                                     {"LONER", "LONER"}}))
+    EXPECT_EQ(Rows(list_),
+              (Expected{{"LABGROUP", "-"}, {"Ёлка", "-"}, {"", "HOSTZ"}, {"zed", "HOSTZ"}, {"LONER", "LONER"}}))
         << "stable: equal computers keep the order they had";
 
     list_.Regroup(Grouping::Status);
