@@ -97,11 +97,6 @@ void CMainForm::BuildMenu()
     options->setEnabled(true);
 }
 
-void CMainForm::BuildContactList(PlContactsManager&)
-{
-    contactList_ = std::make_unique<CContactsForm>(*this);
-}
-
 void CMainForm::RegisterHotKeys()
 {
     PlOptions& options = core_->Options();
@@ -133,8 +128,14 @@ PlHotKeyDispatcher::Action CMainForm::HotKeyAction(std::int32_t key)
 
 void CMainForm::MessageArrived(const PlArrivedMessage& message, const PlReceiveNotice& notice)
 {
-    PlTrace(QStringLiteral("message from %1 to %2: %3")
-                .arg(Qs(message.msg.from), Qs(message.msg.to), QsLines(message.msg.text).section('\n', 0, 0)));
+    const PlLocalTime received = PlLocalFromFileTime(message.received);
+    PlTrace(QStringLiteral("message from %1 to %2 received %3:%4:%5.%6: %7")
+                .arg(Qs(message.msg.from), Qs(message.msg.to))
+                .arg(received.hour, 2, 10, QChar('0'))
+                .arg(received.minute, 2, 10, QChar('0'))
+                .arg(received.second, 2, 10, QChar('0'))
+                .arg(received.millisecond, 3, 10, QChar('0'))
+                .arg(QsLines(message.msg.text).section('\n', 0, 0)));
     tray_.StartBlinking();
     PlTrace(QStringLiteral("tray blinking"));
     PlaySound(notice.sound);
@@ -293,8 +294,11 @@ void CMainForm::OpenCompose(const QString& recipient, int recipientType)
 
 void CMainForm::ShowContactList(QPoint at, std::function<void(std::int32_t row)> chosen)
 {
-    if (contactList_)
-        contactList_->ShowAt(at, std::move(chosen));
+    // Built when first shown: a messenger that sits in the tray costs no
+    // widgets, fonts or styles for it before.
+    if (!contactList_)
+        contactList_ = std::make_unique<CContactsForm>(*this);
+    contactList_->ShowAt(at, std::move(chosen));
 }
 
 // A contact row chosen in the list the tray opened: a compose window to it

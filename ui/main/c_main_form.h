@@ -74,7 +74,6 @@ public:
     // PlMessengerFront
     void Post(std::function<void()> work) override;
     void BuildTray() override;
-    void BuildContactList(PlContactsManager& contacts) override;
     void RegisterHotKeys() override;
     void MessageArrived(const PlArrivedMessage& message, const PlReceiveNotice& notice) override;
     void TrayStatusChanged(const PlTrayStatus& status) override;
