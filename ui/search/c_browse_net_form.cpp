@@ -1,11 +1,9 @@
 #include "ui/search/c_browse_net_form.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -41,13 +39,6 @@ constexpr int kRowRole = Qt::UserRole;
 const char* const kPictures[] = {":/icons/recipient-user.svg", ":/icons/recipient-workgroup.svg",
                                  ":/icons/contact-user-offline.svg", ":/icons/contact-workgroup-offline.svg"};
 
-QIcon Picture(int index)
-{
-    static const QIcon pictures[] = {QIcon(kPictures[0]), QIcon(kPictures[1]), QIcon(kPictures[2]),
-                                     QIcon(kPictures[3])};
-    return pictures[index];
-}
-
 }  // namespace
 
 CBrowseNetForm::CBrowseNetForm(CMainForm& main)
@@ -60,6 +51,8 @@ CBrowseNetForm::CBrowseNetForm(CMainForm& main)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(Tx(kTextTitle));
     setMinimumSize(kMinimumSize);
+    for (std::size_t i = 0; i < pictures_.size(); ++i)
+        pictures_[i] = QIcon(QString::fromLatin1(kPictures[i]));
     BuildWidgets();
     buttonTimer_.setInterval(kButtonPollMs);
     connect(&buttonTimer_, &QTimer::timeout, this, &CBrowseNetForm::UpdateButtons);
@@ -231,7 +224,7 @@ void CBrowseNetForm::ShowRow(std::size_t index)
     const PlNetResourceInfo& record = row.record;
     auto* item = new QTreeWidgetItem(GroupItem(row.group));
     item->setText(0, Qs(record.name));
-    item->setIcon(0, Picture(search::PictureOf(record)));
+    item->setIcon(0, pictures_[static_cast<std::size_t>(search::PictureOf(record))]);
     item->setData(0, kRowRole, static_cast<qulonglong>(index));
     item->setText(1, Qs(record.comment));
     item->setText(2, Qs(record.computer));

@@ -13,11 +13,13 @@
 // search, after which the browser calls nothing any more.
 
 #include <QAction>
+#include <QIcon>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QTimer>
 #include <QTreeWidget>
+#include <array>
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -89,6 +91,7 @@ private:
     QAction* start_ = nullptr;
     QAction* stop_ = nullptr;
     QMenu menu_;
+    std::array<QIcon, 4> pictures_;               // by pl::search::PictureOf
     std::map<int, QTreeWidgetItem*> groupItems_;  // by group id
     // The browser sets its finished flag after the end call; the buttons
     // follow the flag while a search runs.
