@@ -14,7 +14,9 @@
 #include "ui/compose/c_new_msg_form.h"
 #include "ui/contacts/c_contact_edit_form.h"
 #include "ui/main/pl_about_box.h"
+#include "ui/options/c_options_form.h"
 #include "ui/popup/pl_popup_placement.h"
+#include "ui/search/c_browse_net_form.h"
 
 namespace {
 
@@ -84,16 +86,14 @@ void CMainForm::BuildTray()
 
 void CMainForm::BuildMenu()
 {
-    // Windows that this build does not have yet are offered disabled.
     menu_.addAction(Tx(kTextWrite), this, [this] { OpenCompose(QString(), 1); });
     menu_.addAction(Tx(kTextRead), this, [this] { ShowArchive(-1); });
     menu_.addSeparator();
-    QAction* options = menu_.addAction(Tx(kTextOptions), this, &CMainForm::ShowOptions);
+    menu_.addAction(Tx(kTextOptions), this, &CMainForm::ShowOptions);
     menu_.addSeparator();
     menu_.addAction(Tx(kTextAbout), this, &CMainForm::ShowAbout);
     menu_.addSeparator();
     menu_.addAction(Tx(kTextExit), this, &QWidget::close);
-    options->setEnabled(false);
 }
 
 void CMainForm::RegisterHotKeys()
@@ -344,9 +344,7 @@ void CMainForm::ShowArchive(int page)
         form->SelectPage(page);
         form->ShowPage(page);
     }
-    form->show();
-    form->raise();
-    form->activateWindow();
+    BringForward(*form);
     StopBlinking();
     PlTrace(QStringLiteral("archive window shown, page %1").arg(form->CurrentPage()));
 }
@@ -366,10 +364,35 @@ PlHistoryFormLinks CMainForm::ArchiveLinks()
     return links;
 }
 
-// The LAN search and options windows are not part of this build yet: their
-// operations do nothing and their menu entries are disabled.
-void CMainForm::ShowLanSearch() {}
-void CMainForm::ShowOptions() {}
+void CMainForm::ShowLanSearch()
+{
+    QWidget* search = windows_.Find(CBrowseNetForm::kWindowKey);
+    if (search == nullptr) {
+        search = new CBrowseNetForm(*this);  // searches at once; deletes itself when closed
+        windows_.Add(CBrowseNetForm::kWindowKey, search);
+    }
+    BringForward(*search);
+}
+
+void CMainForm::ShowOptions()
+{
+    QWidget* options = windows_.Find(COptionsForm::kWindowKey);
+    if (options == nullptr) {
+        core_->Options().ClearPendingOptions();
+        options = new COptionsForm(core_->Options(), core_->LanguageFolder(),
+                                   [this] { core_->ApplyPendingOptions(*this); });  // deletes itself when closed
+        windows_.Add(COptionsForm::kWindowKey, options);
+    }
+    BringForward(*options);
+}
+
+void CMainForm::BringForward(QWidget& window)
+{
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
 
 void CMainForm::ShowAbout()
 {
@@ -378,25 +401,26 @@ void CMainForm::ShowAbout()
         about = new PlFormAboutBox();  // deletes itself when closed
         windows_.Add(kAboutKey, about);
     }
-    about->show();
-    about->raise();
-    about->activateWindow();
+    BringForward(*about);
 }
 
 // ---- options applied ----
 
 void CMainForm::UnregisterHotKey(std::int32_t key)
 {
+    PlTrace(QStringLiteral("hot key %1 unregistered").arg(key));
     hotKeys_.Remove(key);
 }
 
 void CMainForm::RegisterHotKey(std::int32_t key, std::int32_t hotKey)
 {
+    PlTrace(QStringLiteral("hot key %1 registered: %2").arg(key).arg(Qs(pl::PlHotKeyText(hotKey))));
     hotKeys_.Set(key, static_cast<std::uint32_t>(hotKey), HotKeyAction(key));
 }
 
 void CMainForm::EnableHotKeys(bool enabled)
 {
+    PlTrace(enabled ? QStringLiteral("hot keys enabled") : QStringLiteral("hot keys disabled"));
     if (enabled)
         hotKeys_.Activate();
     else

@@ -95,6 +95,7 @@ protected:
 private:
     void BuildMenu();
     PlHistoryFormLinks ArchiveLinks();
+    void BringForward(QWidget& window);
     void OnTrayMouse(plTrayIcon::Mouse event);
     void ComposeToRow(std::int32_t row);
     void ShowMessagePopup(const PlReceiveNotice& notice);
