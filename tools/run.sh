@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the project (installing the missing Debian packages first) and runs
-# the messenger. Until the messenger program exists it lists what can be run.
+# the messenger, parlino, with the arguments given. Should the program not be
+# built (a tree without Qt), it lists what can be run instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/bootstrap.sh
