@@ -114,10 +114,12 @@ std::string PlVirtualKeyName(std::uint8_t virtualKey, bool extended)
 {
     if ((virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z'))
         return std::string(1, static_cast<char>(virtualKey));
+    // std::string(...).append: GCC 12 takes `"Num " + text` at -O2 and above
+    // for an overlapping copy (-Wrestrict).
     if (virtualKey >= 0x60 && virtualKey <= 0x69)
-        return "Num " + std::to_string(virtualKey - 0x60);
+        return std::string("Num ").append(std::to_string(virtualKey - 0x60));
     if (virtualKey >= 0x70 && virtualKey <= 0x87)
-        return "F" + std::to_string(virtualKey - 0x70 + 1);
+        return std::string("F").append(std::to_string(virtualKey - 0x70 + 1));
     const KeyRow* row = FindKey(virtualKey);
     if (row == nullptr) {
         char code[16];
