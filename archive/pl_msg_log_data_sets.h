@@ -99,4 +99,8 @@ class PlMsgLogFiltered : public PlMsgLogDataSetBase {
 public:
     PlMsgLogFiltered() : PlMsgLogDataSetBase(std::make_unique<FilterManual>()) {}
     FilterManual& Filter() { return static_cast<FilterManual&>(BaseFilter()); }
+
+protected:
+    // For a search that narrows the rows further.
+    explicit PlMsgLogFiltered(std::unique_ptr<FilterManual> filter) : PlMsgLogDataSetBase(std::move(filter)) {}
 };

@@ -31,12 +31,15 @@ constexpr const char* kHelp =
     "\n"
     "show   lists the messages of one view of the archive, newest first.\n"
     "\n"
-    "All three only read the file and may run while the messenger has it open.\n";
+    "All three only read the file and may run while the messenger has it open.\n"
+    "exit status: 0 success, 1 the file cannot be opened or check found damage,\n"
+    "  2 bad arguments\n";
 
+// A file that cannot be used: the failure status, as for every command.
 int Fail(const std::string& text)
 {
     std::fprintf(stderr, "parlino-cli archive: %s\n", text.c_str());
-    return 2;
+    return kExitFailure;
 }
 
 int Dump(const std::string& path, bool csv)
@@ -111,7 +114,7 @@ int ArchiveCommand(std::span<const std::string> args)
     if (words.size() == 2 && words[0] == "check" && !csv)
         return Check(words[1]);
     std::fputs(kHelp, stderr);
-    return 2;
+    return kExitUsage;
 }
 
 }  // namespace pl::cli

@@ -38,7 +38,7 @@ std::string RawFields(const PlRow& row, const char* separator)
     for (std::uint16_t i = 0; i < row.FieldCount(); ++i) {
         if (i > 0)
             text += separator;
-        text += "[" + std::to_string(i) + "] \"" + Printable(row.FieldText(i)) + "\"";
+        text.append("[").append(std::to_string(i)).append("] \"").append(Printable(row.FieldText(i))).append("\"");
     }
     return text;
 }
@@ -99,8 +99,10 @@ std::string CsvQuote(std::string_view text)
 
 std::string FormatReadable(std::int32_t index, std::uint32_t page, std::uint32_t slot, const PlRow& row)
 {
+    // std::string("#"): GCC 12 takes `"#" + text` at -O2 and above for an
+    // overlapping copy (-Wrestrict).
     const std::string place =
-        "#" + std::to_string(index) + " (" + std::to_string(page) + ":" + std::to_string(slot) + ")";
+        std::string("#") + std::to_string(index) + " (" + std::to_string(page) + ":" + std::to_string(slot) + ")";
     if (!IsArchiveRow(row)) {
         std::string text = place + "  raw row, " + std::to_string(row.FieldCount()) + " fields\n";
         for (std::uint16_t i = 0; i < row.FieldCount(); ++i)

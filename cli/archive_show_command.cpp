@@ -25,7 +25,8 @@ constexpr const char* kShowHelp =
     "                                 messages from FROM 00:00:00.000 to TO 23:59:59.999\n"
     "                                 (dates as YYYY-MM-DD), with NAME only when given\n"
     "Messages are listed newest first; --csv prints\n"
-    "index,received,type,origin,recipient,text. The file is opened for reading only.\n";
+    "index,received,type,origin,recipient,text. The file is opened for reading only.\n"
+    "exit status: 0 success, 1 the file cannot be opened, 2 bad arguments\n";
 
 struct ShowOptions {
     std::string path;

@@ -27,20 +27,30 @@ struct BrowseOptions {
     bool search = false;
 };
 
+// With an empty `what` the help asked for, on standard output.
 int BrowseUsage(const std::string& what)
 {
-    std::cerr << "browse: " << what << "\n"
-              << "usage: parlino-cli browse [--wait SECONDS] [--search]\n"
-              << "  asks the workgroup to announce itself, listens for SECONDS (default 5) and\n"
-              << "  prints the workgroups and computers heard; --search then asks every computer\n"
-              << "  for its messenger names and prints each recipient as it is found\n";
-    return kExitUsage;
+    std::ostream& out = what.empty() ? std::cout : std::cerr;
+    if (!what.empty())
+        out << "browse: " << what << "\n";
+    out << "usage: parlino-cli browse [--wait SECONDS] [--search]\n"
+        << "  asks the workgroup to announce itself, listens for SECONDS (default 5) and\n"
+        << "  prints the workgroups and computers heard; --search then asks every computer\n"
+        << "  for its messenger names and prints each recipient as it is found.\n"
+        << "  It binds the NetBIOS ports, so it does not run beside a messenger.\n"
+        << "exit status: 0 success, 1 the NetBIOS ports or the configuration could not\n"
+        << "  be used, 2 bad arguments\n";
+    return what.empty() ? kExitOk : kExitUsage;
 }
 
 std::optional<BrowseOptions> ParseBrowseOptions(std::span<const std::string> args, std::string& error)
 {
     BrowseOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            error.clear();
+            return std::nullopt;
+        }
         if (args[i] == "--search") {
             options.search = true;
         } else if (args[i] == "--wait" && i + 1 < args.size()) {

@@ -4,6 +4,8 @@
 #include <array>
 #include <iostream>
 
+#include "app/shared/pl_program_info.h"
+
 namespace pl::cli {
 
 namespace {
@@ -20,11 +22,14 @@ constexpr std::array kCommands = {
 
 int Usage(std::ostream& out, int status)
 {
-    out << "usage: parlino-cli COMMAND [ARGUMENTS]\n\ncommands:\n";
+    out << "usage: parlino-cli COMMAND [ARGUMENTS]\n"
+        << "       parlino-cli --help | --version\n\ncommands:\n";
     for (const Command& command : kCommands)
         out << "  " << command.name << std::string(10 - std::min<std::size_t>(command.name.size(), 9), ' ')
             << command.summary << "\n";
-    out << "\n'parlino-cli COMMAND --help' describes a command.\n";
+    out << "\n'parlino-cli COMMAND --help' describes a command and its exit statuses.\n"
+        << "exit status: 0 success, 1 the network or a file could not be used,\n"
+        << "  2 arguments not understood; send adds 3 to 5 (see 'send --help')\n";
     return status;
 }
 
@@ -40,7 +45,11 @@ int Dispatch(std::span<const std::string> args)
     if (args.empty())
         return Usage(std::cerr, 2);
     if (args.front() == "--help" || args.front() == "-h" || args.front() == "help")
-        return Usage(std::cout, 0);
+        return Usage(std::cout, kExitOk);
+    if (args.front() == "--version") {
+        std::cout << "parlino-cli " << ProductVersion() << "\n";
+        return kExitOk;
+    }
     for (const Command& command : kCommands)
         if (command.name == args.front())
             return command.run(args.subspan(1));

@@ -29,7 +29,9 @@ constexpr const char* kContactsHelp =
     "  marks them available. With --browse it first listens SECONDS seconds for\n"
     "  the LAN's browser announcements, and a domain or workgroup is available\n"
     "  when the LAN browser lists it (this binds the NetBIOS ports, so it does\n"
-    "  not run beside a messenger on the same computer).\n";
+    "  not run beside a messenger on the same computer).\n"
+    "exit status: 0 success, 1 FILE is not a file or the network could not be\n"
+    "  used, 2 bad arguments\n";
 
 bool ParseSeconds(const std::string& text, int& seconds)
 {

@@ -35,7 +35,10 @@ int ListenUsage(const std::string& what)
     out << "usage: parlino-cli listen [--name NAME]... [--json] [--archive FILE]\n"
         << "  registers the computer and user names (or the given names) and prints every\n"
         << "  received message until interrupted; --json prints one JSON object per line;\n"
-        << "  --archive also keeps every message in that message archive file\n";
+        << "  --archive also keeps every message in that message archive file.\n"
+        << "  SIGINT (Ctrl+C) or SIGTERM release the names and end it.\n"
+        << "exit status: 0 ended by a signal, 1 the NetBIOS ports, the configuration\n"
+        << "  or the archive could not be used, 2 bad arguments\n";
     return what.empty() ? kExitOk : kExitUsage;
 }
 

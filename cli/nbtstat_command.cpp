@@ -36,15 +36,20 @@ struct Options {
     std::optional<std::string> remoteAddress;
 };
 
+constexpr const char* kNbtstatHelp =
+    "usage: parlino-cli nbtstat [-n] [-c] [-a NAME] [-A ADDRESS]\n"
+    "  without options: the adapters (LANA number, interface, IPv4 address)\n"
+    "  -n          the names registered on each adapter of this computer\n"
+    "  -c          the remote names this tool resolved, with their addresses\n"
+    "  -a NAME     the name table of the computer NAME\n"
+    "  -A ADDRESS  the name table of the computer at the IPv4 ADDRESS\n"
+    "exit status: 0 success, 1 no adapter is up, the configuration or the network\n"
+    "  could not be used, or a computer did not answer; 2 bad arguments\n";
+
 int UsageError(const std::string& what)
 {
-    std::cerr << "nbtstat: " << what << "\n"
-              << "usage: parlino-cli nbtstat [-n] [-c] [-a NAME] [-A ADDRESS]\n"
-              << "  -n          the names registered on each adapter of this computer\n"
-              << "  -c          the remote names this tool resolved, with their addresses\n"
-              << "  -a NAME     the name table of the computer NAME\n"
-              << "  -A ADDRESS  the name table of the computer at the IPv4 ADDRESS\n";
-    return 2;
+    std::cerr << "nbtstat: " << what << "\n" << kNbtstatHelp;
+    return kExitUsage;
 }
 
 std::optional<Options> ParseOptions(std::span<const std::string> args, std::string& error)
@@ -52,6 +57,10 @@ std::optional<Options> ParseOptions(std::span<const std::string> args, std::stri
     Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            error.clear();
+            return std::nullopt;
+        }
         if (arg == "-n") {
             options.localNames = true;
         } else if (arg == "-c") {
@@ -221,6 +230,10 @@ int NbtstatCommand(std::span<const std::string> args)
 {
     std::string error;
     const auto options = ParseOptions(args, error);
+    if (!options && error.empty()) {
+        std::cout << kNbtstatHelp;
+        return kExitOk;
+    }
     if (!options)
         return UsageError(error);
     if (options->remoteAddress && !pl::nb::ParseIpv4(*options->remoteAddress))

@@ -3,17 +3,22 @@
 // library expects and prints every result code in words:
 //
 //   setup firewall [--name NAME] [--image PATH]   ports 137-139, 445 and the bind capability
+//   setup capability [--image PATH]...            the bind capability alone (the package's step)
 //   setup path DIR                                DIR on the login search path
 //   setup disable-service                         nmbd.service disabled and stopped
 //   setup nic [--enable N]...                     the adapters; NetBIOS enabled on N
 //
 // The library is the file PARLINO_INSTLIB names, else libplinstlib.so beside
-// this program or in the build tree's instlib/ folder, else the loader's
-// search path. PARLINO_SYSTEM_ROOT gives the library another system root.
+// this program or in the build tree's instlib/ folder, else the installed
+// one, else the loader's search path (by its SONAME). PARLINO_SYSTEM_ROOT gives the library another
+// system root. A program that runs with raised capabilities (the package
+// gives it cap_net_bind_service) ignores PARLINO_INSTLIB: its user must not
+// choose the code that runs with them.
 
 #include "cli/cli_commands.h"
 
 #include <dlfcn.h>
+#include <sys/auxv.h>
 #include <unistd.h>
 
 #include <array>
@@ -89,22 +94,45 @@ public:
 private:
     static std::vector<std::string> Candidates()
     {
-        if (const char* named = std::getenv("PARLINO_INSTLIB"); named != nullptr && *named != '\0')
+        const bool raised = ::getauxval(AT_SECURE) != 0;
+        if (const char* named = std::getenv("PARLINO_INSTLIB"); !raised && named != nullptr && *named != '\0')
             return {named};
         const std::string folder = ProgramFolder();
-        return {folder + "/libplinstlib.so", folder + "/../instlib/libplinstlib.so", "libplinstlib.so"};
+        return {folder + "/libplinstlib.so", folder + "/../instlib/libplinstlib.so", PL_INSTLIB_INSTALLED,
+                PL_INSTLIB_SONAME, "libplinstlib.so"};
     }
 
     std::unique_ptr<void, LibraryCloser> handle_;
 };
 
+constexpr const char* kSetupHelp =
+    "usage: parlino-cli setup firewall [--name NAME] [--image PATH]\n"
+    "       parlino-cli setup capability [--image PATH]...\n"
+    "       parlino-cli setup path DIR\n"
+    "       parlino-cli setup disable-service\n"
+    "       parlino-cli setup nic [--enable N]...\n"
+    "prepares this computer through the installer library plinstlib (needs root):\n"
+    "  firewall         opens TCP 139 and 445, UDP 137 and 138 in the nftables table\n"
+    "                   'inet parlino' and lets PATH (default: parlino beside this\n"
+    "                   tool) bind ports below 1024\n"
+    "  capability       only lets each PATH (default: parlino beside this tool) bind\n"
+    "                   ports below 1024 (cap_net_bind_service); no firewall change\n"
+    "  path             puts DIR in front of PATH in /etc/environment\n"
+    "  disable-service  disables and stops nmbd.service, which holds the NetBIOS ports\n"
+    "  nic              lists the adapters; --enable N adds adapter N to 'interfaces'\n"
+    "                   in /etc/parlino/netbt.conf\n"
+    "Each library call is printed with its result code in words.\n"
+    "exit status: 0 every call returned 0, 1 a call failed or the library cannot\n"
+    "  be loaded, 2 bad arguments\n";
+
+// With an empty `what` the help asked for, on standard output.
 int UsageError(const std::string& what)
 {
-    std::cerr << "setup: " << what << "\n"
-              << "usage: parlino-cli setup firewall [--name NAME] [--image PATH]\n"
-              << "       parlino-cli setup path DIR\n"
-              << "       parlino-cli setup disable-service\n"
-              << "       parlino-cli setup nic [--enable N]...\n";
+    if (what.empty()) {
+        std::cout << kSetupHelp;
+        return kExitOk;
+    }
+    std::cerr << "setup: " << what << "\n" << kSetupHelp;
     return kExitUsage;
 }
 
@@ -118,6 +146,27 @@ int Firewall(const InstallerLibrary& library, std::span<const std::string> args)
     }
     auto* setup = library.Function<int(const char*, const char*)>("SetupFirewall");
     return Report("SetupFirewall", setup(name.c_str(), image.c_str())) ? kExitOk : kExitFailure;
+}
+
+int Capability(const InstallerLibrary& library, std::span<const std::string> args)
+{
+    std::vector<std::string> images;
+    for (std::size_t i = 0; i < args.size(); i += 2) {
+        if (args[i] != "--image" || i + 1 >= args.size())
+            return UsageError("capability takes --image PATH");
+        images.push_back(args[i + 1]);
+    }
+    if (images.empty())
+        images.push_back(ProgramFolder() + "/parlino");
+    auto* grant = library.Function<int(const char*)>("GrantBindCapability");
+    if (grant == nullptr) {
+        std::cerr << "setup: the installer library has no function GrantBindCapability\n";
+        return kExitFailure;
+    }
+    bool allGranted = true;
+    for (const std::string& image : images)
+        allGranted = Report("GrantBindCapability " + image, grant(image.c_str())) && allGranted;
+    return allGranted ? kExitOk : kExitFailure;
 }
 
 int Path(const InstallerLibrary& library, std::span<const std::string> args)
@@ -198,6 +247,8 @@ int SetupCommand(std::span<const std::string> args)
 {
     if (args.empty())
         return UsageError("which step?");
+    if (args.front() == "--help" || args.front() == "-h")
+        return UsageError("");
     InstallerLibrary library;
     std::string error;
     if (!library.Load(error)) {
@@ -210,6 +261,8 @@ int SetupCommand(std::span<const std::string> args)
     const auto rest = args.subspan(1);
     if (step == "firewall")
         return Firewall(library, rest);
+    if (step == "capability")
+        return Capability(library, rest);
     if (step == "path")
         return Path(library, rest);
     if (step == "disable-service")

@@ -6,6 +6,7 @@
 #include "instlib/plinstlib.h"
 
 #include "instlib/inst_adapters.h"
+#include "instlib/inst_capability.h"
 #include "instlib/inst_firewall.h"
 #include "instlib/inst_path_variable.h"
 #include "instlib/inst_service.h"
@@ -69,6 +70,12 @@ int SetupFirewall(const char* applicationName, const char* imagePath)
             return InstResult::Failed;
         return pl::inst::SetupMessengerFirewall(applicationName, imagePath);
     });
+}
+
+int GrantBindCapability(const char* imagePath)
+{
+    return Guarded(
+        [&] { return imagePath == nullptr ? InstResult::Failed : pl::inst::GrantBindCapability(imagePath); });
 }
 
 int OpenNic(void)

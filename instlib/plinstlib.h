@@ -27,6 +27,10 @@ PLINST_EXPORT int DisableMsgSrvc(void);
 PLINST_EXPORT int AddPathVar(const char* directory);
 // Opens the NetBIOS and SMB ports in nftables and lets `imagePath` bind them.
 PLINST_EXPORT int SetupFirewall(const char* applicationName, const char* imagePath);
+// The last step of SetupFirewall alone, an addition of the Linux library:
+// lets `imagePath` bind ports below 1024 (cap_net_bind_service) and touches
+// no firewall. A package's post-installation step calls it.
+PLINST_EXPORT int GrantBindCapability(const char* imagePath);
 
 // The adapter sequence: OpenNic (must return 0), EnumNic, then NicCount,
 // NicName and NicEnable for indices below the count, then CloseNic.

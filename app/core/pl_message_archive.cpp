@@ -70,16 +70,20 @@ bool PlMessageArchive::Store(const std::function<PlRow()>& row, std::string* pro
     return false;
 }
 
+// The search is notified too: its snapshot follows every change of the
+// archive, and its lists' scroll ranges should as well.
 void PlMessageArchive::NotifyReceived()
 {
     received_.Notify();
     dialog_.Notify();
+    search_.Notify();
 }
 
 void PlMessageArchive::NotifySent()
 {
     sent_.Notify();
     dialog_.Notify();
+    search_.Notify();
 }
 
 void PlMessageArchive::SetShowDays(std::int32_t days)

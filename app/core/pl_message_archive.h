@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "app/archive_view/pl_text_search.h"
 #include "archive/pl_msg_log_data_sets.h"
 #include "storage/pl_clock.h"
 #include "storage/pl_database.h"
@@ -36,7 +37,8 @@ public:
     bool StoreReceived(const CMsg& msg, std::uint64_t localFileTime, std::string* problem = nullptr);
     bool StoreSent(const CMsg& msg, std::uint64_t localFileTime, std::string* problem = nullptr);
 
-    // Tells the observers of the views that show a new received / sent row.
+    // Tells the observers of the views that may show a new received / sent
+    // row: the received / sent view, the conversation and the search.
     void NotifyReceived();
     void NotifySent();
     // Re-opens the three time-window views with `days` days (below 2 = 1).
@@ -45,7 +47,7 @@ public:
     PlMsgLogDataSet2& Received() { return received_; }
     PlMsgLogOut& Sent() { return sent_; }
     PlMsgLogDialog& Dialog() { return dialog_; }
-    PlMsgLogFiltered& Search() { return search_; }
+    PlMsgLogTextSearch& Search() { return search_; }
     PlDatabase& Database() { return database_; }
 
 private:
@@ -56,6 +58,6 @@ private:
     PlMsgLogDataSet2 received_;
     PlMsgLogOut sent_;
     PlMsgLogDialog dialog_;
-    PlMsgLogFiltered search_;
+    PlMsgLogTextSearch search_;
     std::atomic<bool> open_{false};
 };

@@ -81,6 +81,8 @@ public:
     PlOptions& Options() { return options_; }
     // The windows' placements, in the registry file of the options.
     PlPlacementStore& Placements() { return placements_; }
+    // The folder of the language files the options offer.
+    const std::string& LanguageFolder() const { return setup_.languageFolder; }
     PlMessageArchive& Archive() { return archive_; }
     PlContactsManager& Contacts() { return contacts_; }
     PlMessengerNetwork& Network() { return *network_; }

@@ -224,6 +224,13 @@ const std::size_t kPlBuiltinTextCount = sizeof kPlBuiltinTexts / sizeof kPlBuilt
 
 const PlTextRow kPlProjectTexts[] = {
     {1011, "Names must not contain \";\" or line breaks!", kContactEditForm},
+    {1212, "Text", kMsgArchiveForm},
+    {1213, "Export...", kMsgArchiveForm},
+    {1214, "Text files (*.txt)", kMsgArchiveForm},
+    {1215, "CSV files (*.csv)", kMsgArchiveForm},
+    {1216, "The file could not be written:", kMsgArchiveForm},
+    {1217, "Choose a contact", kMsgArchiveForm},
+    {1218, "Apply", kMsgArchiveForm},
 };
 
 const std::size_t kPlProjectTextCount = sizeof kPlProjectTexts / sizeof kPlProjectTexts[0];

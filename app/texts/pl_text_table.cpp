@@ -89,5 +89,10 @@ std::string PlTextTable::Text(std::int32_t id) const
 
 std::string PlTextTable::Text(std::int32_t id, std::string_view first, std::string_view second) const
 {
-    return ReplaceAll(ReplaceAll(Text(id), "%1", first), "%2", second);
+    return PlFormatText(Text(id), first, second);
+}
+
+std::string PlFormatText(std::string_view text, std::string_view first, std::string_view second)
+{
+    return ReplaceAll(ReplaceAll(text, "%1", first), "%2", second);
 }

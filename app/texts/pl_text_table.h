@@ -61,3 +61,7 @@ private:
 
     std::map<std::int32_t, Row> rows_;
 };
+
+// `text` with every "%1" replaced by `first`, then every "%2" of the result
+// by `second`: how the two-argument texts are filled in.
+std::string PlFormatText(std::string_view text, std::string_view first, std::string_view second);

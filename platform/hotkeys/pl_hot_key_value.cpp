@@ -1,6 +1,7 @@
 #include "platform/hotkeys/pl_hot_key_value.h"
 
 #include <array>
+#include <cstdio>
 
 namespace pl {
 
@@ -79,8 +80,8 @@ const KeyRow* FindKey(std::uint8_t virtualKey)
 std::optional<PlHotKey> PlHotKeyFromValue(std::uint32_t value)
 {
     value &= 0xFFFF;
-    if (value == 0)
-        return std::nullopt;
+    if ((value & 0xFF) == 0)
+        return std::nullopt;  // modifiers without a key are no hot key
     PlHotKey key;
     key.virtualKey = static_cast<std::uint8_t>(value & 0xFF);
     if ((value & kHotKeyCtrl) != 0)
@@ -113,13 +114,18 @@ std::string PlVirtualKeyName(std::uint8_t virtualKey, bool extended)
 {
     if ((virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z'))
         return std::string(1, static_cast<char>(virtualKey));
+    // std::string(...).append: GCC 12 takes `"Num " + text` at -O2 and above
+    // for an overlapping copy (-Wrestrict).
     if (virtualKey >= 0x60 && virtualKey <= 0x69)
-        return "Num " + std::to_string(virtualKey - 0x60);
+        return std::string("Num ").append(std::to_string(virtualKey - 0x60));
     if (virtualKey >= 0x70 && virtualKey <= 0x87)
-        return "F" + std::to_string(virtualKey - 0x70 + 1);
+        return std::string("F").append(std::to_string(virtualKey - 0x70 + 1));
     const KeyRow* row = FindKey(virtualKey);
-    if (row == nullptr)
-        return {};
+    if (row == nullptr) {
+        char code[16];
+        std::snprintf(code, sizeof code, "Key 0x%02X", virtualKey);
+        return code;  // a key without a name still shows which it is
+    }
     return !extended && row->plainName != nullptr ? row->plainName : row->name;
 }
 

@@ -27,14 +27,16 @@ struct PlHotKey {
     bool extended = false;        // kept to tell the navigation keys from the keypad's
 };
 
-// The registration a value asks for; nullopt for 0 (no hot key).
+// The registration a value asks for; nullopt when it names no key (0, or
+// modifiers alone).
 std::optional<PlHotKey> PlHotKeyFromValue(std::uint32_t value);
 
 // The X11 key symbol of a virtual key (navigation keys without the extended
 // flag are the keypad's); 0 when the key has none.
 std::uint32_t PlKeySymOfVirtualKey(std::uint8_t virtualKey, bool extended);
 
-// The key's own name ("A", "F5", "Page Up", "Num 9"); empty for an unknown key.
+// The key's own name ("A", "F5", "Page Up", "Num 9"); "Key 0xNN" for a key
+// without a name.
 std::string PlVirtualKeyName(std::uint8_t virtualKey, bool extended);
 
 // "Ctrl + Shift + Alt + key", the modifiers present in that order; empty for 0.

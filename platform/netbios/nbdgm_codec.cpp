@@ -97,14 +97,17 @@ std::string DescribeDatagram(const NbDatagram& dgm)
     const std::uint32_t a = dgm.sourceAddress;
     std::snprintf(text, sizeof text, "DGM %s id=%04X from %u.%u.%u.%u:%u", TypeText(dgm.type), dgm.id, a >> 24,
                   a >> 16 & 0xFF, a >> 8 & 0xFF, a & 0xFF, dgm.sourcePort);
+    // Appended piece by piece: GCC 12 at -O2 and above takes `" " + text`
+    // for overlapping copies (-Wrestrict).
     std::string line = text;
-    if (dgm.IsData())
-        line += " " + NameToText(dgm.source) + " -> " + NameToText(dgm.destination) +
-                " len=" + std::to_string(dgm.data.size());
-    else if (dgm.type == kDgmError)
-        line += " code=" + std::to_string(dgm.errorCode);
-    else
-        line += " " + NameToText(dgm.destination);
+    if (dgm.IsData()) {
+        line.append(" ").append(NameToText(dgm.source)).append(" -> ").append(NameToText(dgm.destination));
+        line.append(" len=").append(std::to_string(dgm.data.size()));
+    } else if (dgm.type == kDgmError) {
+        line.append(" code=").append(std::to_string(dgm.errorCode));
+    } else {
+        line.append(" ").append(NameToText(dgm.destination));
+    }
     return line;
 }
 

@@ -167,12 +167,18 @@ NetbtConfig ParseNetbtConfig(std::string_view text, const std::string& source)
 NetbtConfig LoadNetbtConfig()
 {
     const char* env = std::getenv("PARLINO_NETBT_CONF");
-    const std::string path = env != nullptr && *env != '\0' ? env : kDefaultNetbtConfPath;
+    const bool named = env != nullptr && *env != '\0';
+    const std::string path = named ? env : kDefaultNetbtConfPath;
     std::ifstream file(path);
     if (!file) {
-        if (errno == ENOENT)
+        const int error = errno;
+        // The system file is optional; a file the user named must be there,
+        // or the defaults would run the provider on every real interface.
+        if (error == ENOENT && !named)
             return NetbtConfig{};
-        throw PlNetbtConfigErr(path + ": cannot be read: " + std::strerror(errno));
+        if (error == ENOENT)
+            throw PlNetbtConfigErr(path + ": no such file (named by PARLINO_NETBT_CONF)");
+        throw PlNetbtConfigErr(path + ": cannot be read: " + std::strerror(error));
     }
     std::ostringstream text;
     text << file.rdbuf();

@@ -1,7 +1,8 @@
 #pragma once
 // The provider's configuration: the [netbt] file that PARLINO_NETBT_CONF names
-// (else /etc/parlino/netbt.conf). Every key is optional; a missing file means
-// the defaults; a bad line throws PlNetbtConfigErr naming the file and line.
+// (else /etc/parlino/netbt.conf). Every key is optional; a missing system file
+// means the defaults, while a missing file that PARLINO_NETBT_CONF names, or
+// a bad line, throws PlNetbtConfigErr naming the file (and line).
 
 #include "platform/pl_error.h"
 
@@ -44,7 +45,8 @@ inline constexpr const char* kDefaultNetbtConfPath = "/etc/parlino/netbt.conf";
 // Parses the text of a configuration file; `source` names it in errors.
 NetbtConfig ParseNetbtConfig(std::string_view text, const std::string& source);
 
-// Reads the file of PARLINO_NETBT_CONF or the system file; defaults when absent.
+// Reads the file of PARLINO_NETBT_CONF or the system file; the defaults when
+// the system file is absent. Throws PlNetbtConfigErr.
 NetbtConfig LoadNetbtConfig();
 
 // The computer name to use (LocalComputerName): the configured one, else the

@@ -5,11 +5,7 @@
 
 namespace pl {
 
-PlSoundPlayer::PlSoundPlayer()
-{
-    if (ca_context_create(&context_) != CA_SUCCESS)
-        context_ = nullptr;
-}
+PlSoundPlayer::PlSoundPlayer() = default;
 
 PlSoundPlayer::~PlSoundPlayer()
 {
@@ -19,7 +15,15 @@ PlSoundPlayer::~PlSoundPlayer()
 
 bool PlSoundPlayer::Play(const std::string& value)
 {
-    if (context_ == nullptr || value.empty())
+    if (value.empty())
+        return false;
+    // The sound system is reached at the first sound: a program that never
+    // plays one never loads its drivers.
+    std::call_once(created_, [this] {
+        if (ca_context_create(&context_) != CA_SUCCESS)
+            context_ = nullptr;
+    });
+    if (context_ == nullptr)
         return false;
     struct stat info {};
     const bool file = ::stat(value.c_str(), &info) == 0 && S_ISREG(info.st_mode);

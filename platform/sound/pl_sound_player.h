@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 struct ca_context;
@@ -26,6 +27,7 @@ public:
     bool Play(const std::string& value);
 
 private:
+    std::once_flag created_;
     ca_context* context_ = nullptr;
     std::atomic<std::uint32_t> lastId_{0};
 };

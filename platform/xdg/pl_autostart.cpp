@@ -56,15 +56,23 @@ bool PlAutostart::TurnOff() const
 
 std::string PlAutostart::DesktopEntry(const std::string& programPath)
 {
-    return "[Desktop Entry]\n"
-           "Type=Application\n"
-           "Name=Parlino Messenger\n"
-           "Comment=LAN instant messenger\n"
-           "Exec=" +
-           ExecArgument(programPath) +
-           "\n"
-           "Terminal=false\n"
-           "X-GNOME-Autostart-enabled=true\n";
+    // The fields of the installed desktop entry (packaging/parlino.desktop),
+    // with the program's full path instead of its name on the Exec line.
+    std::string entry =
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=Parlino Messenger\n"
+        "GenericName=LAN Messenger\n"
+        "Comment=Send and receive messages on the local network, with Windows and Samba computers\n"
+        "Icon=parlino\n"
+        "Exec=";
+    entry.append(ExecArgument(programPath));
+    entry.append(
+        "\n"
+        "Terminal=false\n"
+        "StartupNotify=false\n"
+        "X-GNOME-Autostart-enabled=true\n");
+    return entry;
 }
 
 std::string PlAutostart::ExecArgument(std::string_view argument)

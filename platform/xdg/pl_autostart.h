@@ -21,7 +21,8 @@ public:
     bool TurnOn(const std::string& programPath) const;
     bool TurnOff() const;
 
-    // The desktop entry that starts `programPath`.
+    // The desktop entry that starts `programPath`: the fields of the installed
+    // desktop entry parlino.desktop, with the full path on the Exec line.
     static std::string DesktopEntry(const std::string& programPath);
     // `argument` as one quoted argument of an Exec line, escaped as the
     // desktop entry specification requires (quoting, field codes, and the

@@ -74,6 +74,18 @@ TEST(LanguageFiles, EveryFileTranslatesEveryIdAndKeepsPlaceholders)
     }
 }
 
+// Choosing English after another language needs a file of its own, which
+// must say exactly what the program says without one.
+TEST(LanguageFiles, EnglishFileHoldsTheBuiltinTexts)
+{
+    const PlProfileFile file = PlProfileFile::Load(PL_SOURCE_LANGUAGE_FOLDER "/english.lng");
+    EXPECT_EQ(file.GetString("Info", "LanguageName", "", 2048), "English");
+    std::vector<PlTextRow> rows(kPlBuiltinTexts, kPlBuiltinTexts + kPlBuiltinTextCount);
+    rows.insert(rows.end(), kPlProjectTexts, kPlProjectTexts + kPlProjectTextCount);
+    for (const PlTextRow& row : rows)
+        EXPECT_EQ(file.GetString(row.section, std::to_string(row.id), "", 2048), row.text) << row.id;
+}
+
 TEST(LanguageFiles, TheBuildPutsThemBesideTheProgram)
 {
     const std::string folder = pl::LanguageFolder();

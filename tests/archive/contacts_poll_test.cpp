@@ -108,7 +108,8 @@ TEST(ContactPollStop, StopWaitsForOneQueryAtMost)
     PlContactsManager manager;
     manager.SetNetwork(&silent);
     for (int i = 0; i < 10; ++i)
-        manager.AddContact({kContactUser, "PC" + std::to_string(i), "PC" + std::to_string(i), "G", 1});
+        manager.AddContact({kContactUser, std::string("PC").append(std::to_string(i)),
+                            std::string("PC").append(std::to_string(i)), "G", 1});
     manager.Start();
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (adapter.queries == 0 && std::chrono::steady_clock::now() < deadline)
@@ -193,8 +194,9 @@ TEST_F(ContactPoll, EditsWhilePollingStaySafe)
     fast.SetWorkgroupListed([](const std::string&) { return true; });
     fast.Start();
     for (int i = 0; i < 200; ++i) {
-        fast.AddContact({i % 2 ? kContactUser : kContactWorkgroup, i % 3 ? "BOB" : "X" + std::to_string(i),
-                         "N" + std::to_string(i), "G" + std::to_string(i % 4), 1});
+        fast.AddContact(
+            {i % 2 ? kContactUser : kContactWorkgroup, i % 3 ? "BOB" : std::string("X").append(std::to_string(i)),
+             std::string("N").append(std::to_string(i)), std::string("G").append(std::to_string(i % 4)), 1});
         if (i % 5 == 0)
             fast.RemoveContact(fast.ItemAt(1)->member);
         for (std::int32_t row = 0; row < fast.GetRowCount(); ++row)

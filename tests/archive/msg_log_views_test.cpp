@@ -226,7 +226,8 @@ TEST_F(ArchiveViews, ADeletionHitsTheRowItReadWhateverHappensBetweenItsSteps)
             view.SetDatabase(&db);
             view.Filter().days = 1;
             for (int i = 0; i < 5; ++i)
-                db.Insert(pl::archive::MakeRow(clock.now - (10 - i) * kHour, "A", "B", "m" + std::to_string(i), '1'));
+                db.Insert(pl::archive::MakeRow(clock.now - (10 - i) * kHour, "A", "B",
+                                               std::string("m").append(std::to_string(i)), '1'));
             view.Open();
             ASSERT_EQ(Messages(view), (Texts{"m4", "m3", "m2", "m1", "m0"}));
             Installed hook([&](std::string_view point) {

@@ -3,6 +3,8 @@
 
 #include "instlib_test_support.h"
 
+#include "instlib/inst_capability.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -60,3 +62,39 @@ TEST_F(SetupCommandTest, RefusesBadArgumentsAndAMissingLibrary)
 }
 
 }  // namespace
+
+// The package's step: the capability alone, for each image, no firewall.
+TEST_F(SetupCommandTest, GrantsTheBindCapabilityToEachImage)
+{
+    const std::string first = root_.Folder().Path("bin/parlino");
+    const std::string second = root_.Folder().Path("bin/parlino-cli");
+    root_.Folder().WriteFile("bin/parlino", "x");
+    root_.Folder().WriteFile("bin/parlino-cli", "x");
+    CliResult result = RunCli("setup capability --image " + first + " --image " + second);
+    if (::geteuid() != 0) {
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.output, "GrantBindCapability " + first + ": 5 (access denied)\nGrantBindCapability " + second +
+                                     ": 5 (access denied)\n");
+        return;
+    }
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(result.output,
+              "GrantBindCapability " + first + ": 0 (success)\nGrantBindCapability " + second + ": 0 (success)\n");
+    EXPECT_TRUE(pl::inst::HasBindCapability(first));
+    EXPECT_TRUE(pl::inst::HasBindCapability(second));
+
+    // Again: nothing to do. A missing image fails, and the others still get it.
+    result = RunCli("setup capability --image " + root_.Folder().Path("bin/none") + " --image " + first);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.output, "GrantBindCapability " + root_.Folder().Path("bin/none") +
+                                 ": 6 (failed)\nGrantBindCapability " + first + ": 0 (success)\n");
+}
+
+TEST_F(SetupCommandTest, HelpListsTheStepsAndExitStatuses)
+{
+    const CliResult help = RunCli("setup --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("setup capability [--image PATH]..."), std::string::npos) << help.output;
+    EXPECT_NE(help.output.find("exit status: 0 every call returned 0"), std::string::npos) << help.output;
+    EXPECT_EQ(RunCli("setup capability --name x").status, 2);
+}

@@ -29,6 +29,8 @@ TEST(HotKeyValue, TextNamesModifiersInOrderThenTheKey)
     EXPECT_EQ(PlHotKeyText(kHotKeyCtrl | kHotKeyExtended | 0x21), "Ctrl + Page Up");
     EXPECT_EQ(PlHotKeyText(kHotKeyCtrl | 0x21), "Ctrl + Num 9");
     EXPECT_EQ(PlHotKeyText(0x87), "F24");
+    EXPECT_EQ(PlHotKeyText(kHotKeyCtrl | 0xE7), "Ctrl + Key 0xE7");
+    EXPECT_EQ(PlHotKeyText(kHotKeyCtrl | kHotKeyAlt), "");  // modifiers alone are no hot key
 }
 
 TEST(HotKeyValue, KeySymbolsOfX11)

@@ -119,9 +119,9 @@ TEST(MessageTextEncoding, BlocksAreCutByBytesNeverInsideACharacter)
 {
     for (const auto& [text, codepage] : std::vector<std::pair<std::string, const char*>>{
              {Repeat("日本語のテキストです。", 160), "CP932"},
-             {"x" + Repeat("中文", 800), "CP936"},
+             {std::string("x") + Repeat("中文", 800), "CP936"},
              {Repeat("한국어", 533), "CP949"},
-             {"x" + Repeat("😀", 400), "CP850"},
+             {std::string("x") + Repeat("😀", 400), "CP850"},
          }) {
         const std::vector<std::string> blocks = pl::SplitMessageText(text, 128, codepage);
         std::string joined;

@@ -81,7 +81,7 @@ TEST(Concurrency, CloseWaitsForInsertsAndRefusesLaterOnes)
                 std::this_thread::yield();
             for (int i = 0; i < 300; ++i) {
                 try {
-                    db.Insert(ArchiveRow(static_cast<std::uint64_t>(i), "T" + std::to_string(t), "X",
+                    db.Insert(ArchiveRow(static_cast<std::uint64_t>(i), std::string("T").append(std::to_string(t)), "X",
                                          std::string(static_cast<std::size_t>(i % 200), 'c'), '1'));
                     ++stored;
                 } catch (const PlDatabaseErr&) {

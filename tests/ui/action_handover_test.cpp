@@ -64,6 +64,6 @@ TEST(ActionChannel, NobodyListening)
 {
     PlTempFolder runtime;
     ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-    EXPECT_FALSE(PlActionChannel::Send(PlAction::Write, 200));
+    EXPECT_FALSE(PlActionChannel::Send(PlAction::Write));
     ::unsetenv("XDG_RUNTIME_DIR");
 }

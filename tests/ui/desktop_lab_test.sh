@@ -139,10 +139,18 @@ PY
 "$cli" archive show "$archive" --sent --csv >"$work/sent.csv" || fail "archive show --sent"
 grep -c 'from the compose window' "$work/sent.csv" | grep -qx 2 || fail "the sent message was not archived for both recipients"
 
+# The archive window opens on the received messages at a second start's
+# request, and keeps its placement when the program ends.
+env PARLINO_USERNAME=bob PARLINO_NETBT_CONF="$desk_conf" "$parlino" --archive || fail "parlino --archive"
+wait_log "archive window shown, page 0"
+timeout 20 xdotool search --sync --onlyvisible --name "^Message archive\$" >/dev/null || fail "no archive window"
+[ -n "${SCREENSHOTS:-}" ] && import -window root "$SCREENSHOTS/desktop-archive.png"
+
 env PARLINO_USERNAME=bob PARLINO_NETBT_CONF="$desk_conf" "$parlino" --exit || fail "parlino --exit"
 for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program" 2>/dev/null && fail "parlino did not end on --exit"
 wait "$program" || fail "parlino ended with status $?"
 program=""
 grep -q '"MsgArcShowDays"' "$XDG_CONFIG_HOME/parlino/registry.reg" || fail "the settings were not saved"
+grep -q 'Windows\\msgarchive\]' "$XDG_CONFIG_HOME/parlino/registry.reg" || fail "the archive window's placement was not saved"
 note "all checks passed"

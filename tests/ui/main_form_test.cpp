@@ -13,6 +13,7 @@
 #include "../transport/fake_netbios_lan.h"
 #include "../transport/messaging_station.h"
 #include "app/settings/pl_option_table.h"
+#include "ui/archive/c_history_form.h"
 #include "ui/main/c_main_form.h"
 #include "ui/popup/pl_static_link.h"
 
@@ -117,6 +118,30 @@ TEST_F(MainFormTest, ErrorPopupStandsAboveTheMessagePopup)
     EXPECT_EQ(form_->ErrorPopup()->geometry().bottom() + 1 + 10, form_->MessagePopup()->geometry().top());
 }
 
+TEST_F(MainFormTest, TheArchiveWindowIsOneAndOpensOnThePageAsked)
+{
+    form_->ShowArchive(1);
+    auto* archive = qobject_cast<CHistoryForm*>(form_->Windows().Find(CHistoryForm::kKey));
+    ASSERT_NE(archive, nullptr);
+    EXPECT_TRUE(archive->isVisible());
+    EXPECT_EQ(archive->CurrentPage(), 1);
+    archive->hide();
+    form_->TrayMenu().actions()[1]->trigger();  // "Read messages...": the page stays
+    EXPECT_EQ(form_->Windows().Find(CHistoryForm::kKey), archive);
+    EXPECT_TRUE(archive->isVisible());
+    EXPECT_EQ(archive->CurrentPage(), 1);
+    form_->SetArchiveTopmost(true);
+    EXPECT_TRUE(archive->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(archive->isVisible());
+
+    PlReceiveNotice openArchive;  // RecvMsgMainAct 2
+    openArchive.action = PlReceiveAction::OpenArchive;
+    form_->MessageArrived(PlArrivedMessage{CMsg{kPersonalMessage, "HOSTA", "BOB", "HOSTA", "hi"}, 0, true, {}},
+                          openArchive);
+    EXPECT_EQ(archive->CurrentPage(), 0);
+    EXPECT_EQ(form_->MessagePopup(), nullptr);
+}
+
 TEST_F(MainFormTest, MenuOffersOnlyWindowsThatExist)
 {
     const QList<QAction*> actions = form_->TrayMenu().actions();
@@ -124,7 +149,7 @@ TEST_F(MainFormTest, MenuOffersOnlyWindowsThatExist)
     for (QAction* action : actions)
         if (!action->isSeparator() && action->isEnabled())
             enabled << action->text();
-    EXPECT_EQ(enabled, (QStringList{"Write message...", "About", "Exit Parlino"}));
+    EXPECT_EQ(enabled, (QStringList{"Write message...", "Read messages...", "Change options...", "About", "Exit Parlino"}));
 }
 
 }  // namespace

@@ -20,6 +20,15 @@ PlWindowPlacement PlacementOf(const QWidget& window)
     return placement;
 }
 
+// True when `rect` lies at least partly on one of the screens.
+bool OnAScreen(const QRect& rect)
+{
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().intersects(rect))
+            return true;
+    return false;
+}
+
 }  // namespace
 
 bool PlRestoreWindow(PlPlacementStore& store, const std::string& name, QWidget& window, std::uint32_t mask)
@@ -27,7 +36,10 @@ bool PlRestoreWindow(PlPlacementStore& store, const std::string& name, QWidget& 
     PlWindowPlacement placement = PlacementOf(window);
     if (!store.RestorePlacement(name, placement, mask))
         return false;
-    window.setGeometry(QRect(QPoint(placement.left, placement.top), QPoint(placement.right - 1, placement.bottom - 1)));
+    const QRect rect(QPoint(placement.left, placement.top), QPoint(placement.right - 1, placement.bottom - 1));
+    if (!OnAScreen(rect))
+        return false;  // a screen was removed or the values were edited: the window could not be reached
+    window.setGeometry(rect);
     if ((mask & kPlPlacementState) != 0) {
         if (placement.show == PlWindowPlacement::Show::Maximised)
             window.setWindowState(Qt::WindowMaximized);

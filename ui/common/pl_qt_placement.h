@@ -9,7 +9,8 @@
 
 #include "app/settings/pl_window_placement.h"
 
-// True when every part of `mask` was stored and the window took them.
+// True when every part of `mask` was stored and the window took them; a
+// stored rectangle that lies on no screen is not taken (false).
 bool PlRestoreWindow(PlPlacementStore& store, const std::string& name, QWidget& window, std::uint32_t mask);
 void PlSaveWindow(PlPlacementStore& store, const std::string& name, const QWidget& window, std::uint32_t mask);
 

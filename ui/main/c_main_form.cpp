@@ -7,13 +7,16 @@
 #include <QScreen>
 
 #include "app/settings/pl_option_table.h"
+#include "ui/archive/c_history_form.h"
 #include "ui/common/pl_clipboard.h"
 #include "ui/common/pl_qt_text.h"
 #include "ui/common/pl_trace.h"
 #include "ui/compose/c_new_msg_form.h"
 #include "ui/contacts/c_contact_edit_form.h"
 #include "ui/main/pl_about_box.h"
+#include "ui/options/c_options_form.h"
 #include "ui/popup/pl_popup_placement.h"
+#include "ui/search/c_browse_net_form.h"
 
 namespace {
 
@@ -56,6 +59,7 @@ CMainForm::~CMainForm()
 {
     closing_ = true;
     core_->Shutdown();
+    contactList_.reset();  // it leaves the core's contact list, which goes with core_
 }
 
 void CMainForm::Start()
@@ -82,22 +86,14 @@ void CMainForm::BuildTray()
 
 void CMainForm::BuildMenu()
 {
-    // Windows that this build does not have yet are offered disabled.
     menu_.addAction(Tx(kTextWrite), this, [this] { OpenCompose(QString(), 1); });
-    QAction* read = menu_.addAction(Tx(kTextRead), this, [this] { ShowArchive(-1); });
+    menu_.addAction(Tx(kTextRead), this, [this] { ShowArchive(-1); });
     menu_.addSeparator();
-    QAction* options = menu_.addAction(Tx(kTextOptions), this, &CMainForm::ShowOptions);
+    menu_.addAction(Tx(kTextOptions), this, &CMainForm::ShowOptions);
     menu_.addSeparator();
     menu_.addAction(Tx(kTextAbout), this, &CMainForm::ShowAbout);
     menu_.addSeparator();
     menu_.addAction(Tx(kTextExit), this, &QWidget::close);
-    read->setEnabled(false);
-    options->setEnabled(false);
-}
-
-void CMainForm::BuildContactList(PlContactsManager&)
-{
-    contactList_ = std::make_unique<CContactsForm>(*this);
 }
 
 void CMainForm::RegisterHotKeys()
@@ -131,8 +127,14 @@ PlHotKeyDispatcher::Action CMainForm::HotKeyAction(std::int32_t key)
 
 void CMainForm::MessageArrived(const PlArrivedMessage& message, const PlReceiveNotice& notice)
 {
-    PlTrace(QStringLiteral("message from %1 to %2: %3")
-                .arg(Qs(message.msg.from), Qs(message.msg.to), QsLines(message.msg.text).section('\n', 0, 0)));
+    const PlLocalTime received = PlLocalFromFileTime(message.received);
+    PlTrace(QStringLiteral("message from %1 to %2 received %3:%4:%5.%6: %7")
+                .arg(Qs(message.msg.from), Qs(message.msg.to))
+                .arg(received.hour, 2, 10, QChar('0'))
+                .arg(received.minute, 2, 10, QChar('0'))
+                .arg(received.second, 2, 10, QChar('0'))
+                .arg(received.millisecond, 3, 10, QChar('0'))
+                .arg(QsLines(message.msg.text).section('\n', 0, 0)));
     tray_.StartBlinking();
     PlTrace(QStringLiteral("tray blinking"));
     PlaySound(notice.sound);
@@ -291,8 +293,11 @@ void CMainForm::OpenCompose(const QString& recipient, int recipientType)
 
 void CMainForm::ShowContactList(QPoint at, std::function<void(std::int32_t row)> chosen)
 {
-    if (contactList_)
-        contactList_->ShowAt(at, std::move(chosen));
+    // Built when first shown: a messenger that sits in the tray costs no
+    // widgets, fonts or styles for it before.
+    if (!contactList_)
+        contactList_ = std::make_unique<CContactsForm>(*this);
+    contactList_->ShowAt(at, std::move(chosen));
 }
 
 // A contact row chosen in the list the tray opened: a compose window to it
@@ -318,21 +323,76 @@ void CMainForm::ShowContactEdit(const std::optional<PlContactItem>& contact,
     edit->activateWindow();
 }
 
-void CMainForm::ShowHistoryOf(const QString&)
+void CMainForm::ShowHistoryOf(const QString& name)
 {
     ShowArchive(-1);
+    if (auto* form = qobject_cast<CHistoryForm*>(windows_.Find(CHistoryForm::kKey)))
+        form->SetFromToFilter(name);
 }
 
-// The archive, LAN search and options windows are not part of this build
-// yet: their operations do nothing and their menu entries are disabled.
-
-void CMainForm::ShowArchive(int)
+void CMainForm::ShowArchive(int page)
 {
+    auto* form = qobject_cast<CHistoryForm*>(windows_.Find(CHistoryForm::kKey));
+    if (form == nullptr) {
+        form = new CHistoryForm(core_->Archive(), ArchiveLinks());
+        form->setAttribute(Qt::WA_DeleteOnClose);  // at the program's end
+        windows_.Add(CHistoryForm::kKey, form);
+    }
+    if (core_->Options().Option(id::kMsgArcOnTop).Integer() != 0)
+        form->SetTopmost(true);
+    if (page >= 0) {
+        form->SelectPage(page);
+        form->ShowPage(page);
+    }
+    BringForward(*form);
     StopBlinking();
+    PlTrace(QStringLiteral("archive window shown, page %1").arg(form->CurrentPage()));
 }
 
-void CMainForm::ShowLanSearch() {}
-void CMainForm::ShowOptions() {}
+PlHistoryFormLinks CMainForm::ArchiveLinks()
+{
+    PlHistoryFormLinks links;
+    links.writeTo = [this](const QString& recipient) { OpenCompose(recipient, 1); };
+    links.chooseContact = [this](CHistoryForm& owner) {
+        ShowContactList(QCursor::pos(), [form = QPointer(&owner)](std::int32_t row) {
+            if (form)
+                form->ContactPicked(row);
+        });
+    };
+    links.contacts = &core_->Contacts();
+    links.placements = &core_->Placements();
+    return links;
+}
+
+void CMainForm::ShowLanSearch()
+{
+    QWidget* search = windows_.Find(CBrowseNetForm::kWindowKey);
+    if (search == nullptr) {
+        search = new CBrowseNetForm(*this);  // searches at once; deletes itself when closed
+        windows_.Add(CBrowseNetForm::kWindowKey, search);
+    }
+    BringForward(*search);
+}
+
+void CMainForm::ShowOptions()
+{
+    QWidget* options = windows_.Find(COptionsForm::kWindowKey);
+    if (options == nullptr) {
+        core_->Options().ClearPendingOptions();
+        options = new COptionsForm(core_->Options(), core_->LanguageFolder(),
+                                   [this] { core_->ApplyPendingOptions(*this); });  // deletes itself when closed
+        windows_.Add(COptionsForm::kWindowKey, options);
+    }
+    BringForward(*options);
+}
+
+void CMainForm::BringForward(QWidget& window)
+{
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
 
 void CMainForm::ShowAbout()
 {
@@ -341,32 +401,37 @@ void CMainForm::ShowAbout()
         about = new PlFormAboutBox();  // deletes itself when closed
         windows_.Add(kAboutKey, about);
     }
-    about->show();
-    about->raise();
-    about->activateWindow();
+    BringForward(*about);
 }
 
 // ---- options applied ----
 
 void CMainForm::UnregisterHotKey(std::int32_t key)
 {
+    PlTrace(QStringLiteral("hot key %1 unregistered").arg(key));
     hotKeys_.Remove(key);
 }
 
 void CMainForm::RegisterHotKey(std::int32_t key, std::int32_t hotKey)
 {
+    PlTrace(QStringLiteral("hot key %1 registered: %2").arg(key).arg(Qs(pl::PlHotKeyText(hotKey))));
     hotKeys_.Set(key, static_cast<std::uint32_t>(hotKey), HotKeyAction(key));
 }
 
 void CMainForm::EnableHotKeys(bool enabled)
 {
+    PlTrace(enabled ? QStringLiteral("hot keys enabled") : QStringLiteral("hot keys disabled"));
     if (enabled)
         hotKeys_.Activate();
     else
         hotKeys_.Deactivate();
 }
 
-void CMainForm::SetArchiveTopmost(bool) {}
+void CMainForm::SetArchiveTopmost(bool topmost)
+{
+    if (auto* form = qobject_cast<CHistoryForm*>(windows_.Find(CHistoryForm::kKey)))
+        form->SetTopmost(topmost);
+}
 
 void CMainForm::SetArchiveShowDays(std::int32_t days)
 {

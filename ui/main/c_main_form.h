@@ -25,6 +25,8 @@
 #include "ui/main/pl_window_list.h"
 #include "ui/popup/c_popup_msg_form.h"
 
+struct PlHistoryFormLinks;
+
 class CMainForm : public QWidget, public PlMessengerFront, public PlOptionHooks {
     Q_OBJECT
 
@@ -74,7 +76,6 @@ public:
     // PlMessengerFront
     void Post(std::function<void()> work) override;
     void BuildTray() override;
-    void BuildContactList(PlContactsManager& contacts) override;
     void RegisterHotKeys() override;
     void MessageArrived(const PlArrivedMessage& message, const PlReceiveNotice& notice) override;
     void TrayStatusChanged(const PlTrayStatus& status) override;
@@ -93,6 +94,8 @@ protected:
 
 private:
     void BuildMenu();
+    PlHistoryFormLinks ArchiveLinks();
+    void BringForward(QWidget& window);
     void OnTrayMouse(plTrayIcon::Mouse event);
     void ComposeToRow(std::int32_t row);
     void ShowMessagePopup(const PlReceiveNotice& notice);

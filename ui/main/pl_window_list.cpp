@@ -13,7 +13,7 @@ QWidget* PlWindowList::Find(const QString& key) const
 void PlWindowList::Add(const QString& key, QWidget* window)
 {
     entries_.push_back({key, window});
-    QObject::connect(window, &QObject::destroyed, [this, window] { Remove(window); });
+    QObject::connect(window, &QObject::destroyed, &context_, [this, window] { Remove(window); });
 }
 
 void PlWindowList::Remove(QWidget* window)

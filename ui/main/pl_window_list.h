@@ -4,6 +4,7 @@
 // ...; several compose windows share a key). A window leaves the list when
 // it is destroyed. CloseAll closes them newest first.
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -20,6 +21,9 @@ public:
     std::size_t Count() const { return entries_.size(); }
 
 private:
+    // The context of the connections to the windows' destruction: a window
+    // that outlives the list (deleted later) no longer calls it.
+    QObject context_;
     struct Entry {
         QString key;
         QPointer<QWidget> window;

@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <set>
+#include <sstream>
 
 namespace pl::nb {
 namespace {
@@ -65,9 +67,55 @@ TEST(NetbtConfig, FileNamedByTheEnvironmentOrDefaults)
     std::ofstream(path) << "[netbt]\nworkgroup = FROMFILE\n";
     ::setenv("PARLINO_NETBT_CONF", path.c_str(), 1);
     EXPECT_EQ(LoadNetbtConfig().workgroup, "FROMFILE");
+    // A file the environment names must exist: the defaults would use every
+    // real interface of the machine.
     ::setenv("PARLINO_NETBT_CONF", (path + ".missing").c_str(), 1);
-    EXPECT_EQ(LoadNetbtConfig().workgroup, "WORKGROUP");
+    try {
+        LoadNetbtConfig();
+        ADD_FAILURE() << "a missing named file gave the defaults";
+    } catch (const PlNetbtConfigErr& error) {
+        EXPECT_EQ(error.Text(), path + ".missing: no such file (named by PARLINO_NETBT_CONF)");
+    }
+    // An empty variable names no file: the system file or the defaults.
+    ::setenv("PARLINO_NETBT_CONF", "", 1);
+    EXPECT_NO_THROW(LoadNetbtConfig());
     ::unsetenv("PARLINO_NETBT_CONF");
+}
+
+// The documented configuration that the package installs: as shipped, every
+// key commented out, it gives the defaults; every example, uncommented,
+// is a valid line and means what its comment says.
+TEST(NetbtConfig, TheInstalledFileGivesTheDefaultsAndItsExamplesParse)
+{
+    std::ifstream file(std::string(PL_SOURCE_DIR) + "/packaging/netbt.conf");
+    std::stringstream shipped;
+    shipped << file.rdbuf();
+    ASSERT_FALSE(shipped.str().empty());
+    const NetbtConfig defaults = ParseNetbtConfig(shipped.str(), "netbt.conf");
+    EXPECT_TRUE(defaults.interfaces.empty());
+    EXPECT_EQ(defaults.workgroup, "WORKGROUP");
+    EXPECT_FALSE(defaults.winsServer.has_value());
+    EXPECT_TRUE(defaults.broadcastTargets.empty());
+
+    std::string examples;
+    std::set<std::string> keys;
+    std::istringstream lines(shipped.str());
+    for (std::string line; std::getline(lines, line);) {
+        if (line.size() > 1 && line[0] == '#' && line[1] != ' ' && line.find(" = ") != std::string::npos) {
+            line.erase(0, 1);
+            keys.insert(line.substr(0, line.find(' ')));
+        }
+        examples += line + "\n";
+    }
+    EXPECT_EQ(keys, (std::set<std::string>{"interfaces", "netbios_name", "workgroup", "name_port", "datagram_port",
+                                           "session_port", "wins_server", "lmhosts", "oem_codepage",
+                                           "broadcast_targets", "session_idle_timeout"}));
+    const NetbtConfig config = ParseNetbtConfig(examples, "netbt.conf");
+    EXPECT_EQ(config.interfaces, (std::vector<std::string>{"eth0", "wlan0"}));
+    EXPECT_EQ(config.namePort, 137);
+    EXPECT_EQ(config.sessionPort, 139);
+    EXPECT_EQ(config.sessionIdleTimeout, std::chrono::seconds(30));
+    EXPECT_EQ(config.broadcastTargets.size(), 2u);
 }
 
 TEST(Lmhosts, ParsesPlainAndQuotedNames)

@@ -166,8 +166,9 @@ TEST(BrowseList, KeepsExpiresAndBoundsItsEntries)
     EXPECT_EQ(list.Entries().size(), 1u) << "a host that announced its end is gone";
 
     for (std::size_t i = 0; i < NbBrowseList::kMaxComputers + 100; ++i)
-        list.Heard(NbBrowseAnnouncement{kBrowseHostAnnouncement, 60000, "H" + std::to_string(i), 5, 1, 1, ""},
-                   "G" + std::to_string(i), start);
+        list.Heard(NbBrowseAnnouncement{kBrowseHostAnnouncement, 60000, std::string("H").append(std::to_string(i)), 5,
+                                        1, 1, ""},
+                   std::string("G").append(std::to_string(i)), start);
     EXPECT_EQ(list.Entries().size(), NbBrowseList::kMaxComputers + NbBrowseList::kMaxWorkgroups);
     EXPECT_GT(list.Dropped(), 0u);
 }

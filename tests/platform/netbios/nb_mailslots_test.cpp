@@ -191,8 +191,9 @@ TEST(NetbiosMailslots, AcceptsWritesForLocalNamesOnlyAndBoundsTheBrowseList)
     lanman[0] = 1;
     SendRaw(lan, 0, "WORKGROUP", 0x00, true, "\\MAILSLOT\\LANMAN", lanman);
     for (int i = 0; i < 3000; ++i) {
-        NbBrowseAnnouncement announcement{kBrowseHostAnnouncement, 60000, "FLOOD" + std::to_string(i), 5, 1, 3, ""};
-        SendRaw(lan, 0, "G" + std::to_string(i % 500), 0x1D, true, "\\MAILSLOT\\BROWSE",
+        NbBrowseAnnouncement announcement{
+            kBrowseHostAnnouncement, 60000, std::string("FLOOD").append(std::to_string(i)), 5, 1, 3, ""};
+        SendRaw(lan, 0, std::string("G").append(std::to_string(i % 500)), 0x1D, true, "\\MAILSLOT\\BROWSE",
                 EncodeAnnouncement(announcement));
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
