@@ -16,14 +16,19 @@ PlEvent::PlEvent(Reset mode, bool signalled) : mode_(mode), signalled_(signalled
 
 PlEvent::~PlEvent() = default;
 
+// The waiter is notified after its mutex is released, so that it does not
+// wake only to wait for that mutex; it stays alive meanwhile, because it
+// detaches from this event (under mutex_) before it returns.
 void PlEvent::Set()
 {
     std::lock_guard lock(mutex_);
     for (auto& [waiter, index] : waiters_) {
-        std::lock_guard waiterLock(waiter->mutex);
-        if (waiter->fired != kTimedOut)
-            continue;
-        waiter->fired = index;
+        {
+            std::lock_guard waiterLock(waiter->mutex);
+            if (waiter->fired != kTimedOut)
+                continue;
+            waiter->fired = index;
+        }
         waiter->cv.notify_one();
         if (mode_ == Reset::Auto)
             return;  // the signal went to this waiter and is consumed
