@@ -119,9 +119,11 @@ void NbEventLoop::WaitOnce(NbSyncWaiter& waiter, std::unique_lock<std::mutex>& l
 {
     pollfd fds[2] = {{waiter.wake_->Get(), POLLIN, 0}, {-1, 0, 0}};
     nfds_t count = 1;
+    std::uint64_t key = 0;  // the registration polled; the number may be reused meanwhile
     if (const auto lent = byFd_.find(waiter.lentFd_); lent != byFd_.end() && lent->second.wanted != 0) {
         fds[1] = {lent->first, static_cast<short>(lent->second.wanted), 0};
         count = 2;
+        key = lent->second.key;
     }
     waiter.sleeping_ = true;
     EndSection(lock);
@@ -132,10 +134,15 @@ void NbEventLoop::WaitOnce(NbSyncWaiter& waiter, std::unique_lock<std::mutex>& l
     waiter.sleeping_ = false;
     const InsideGuard inside;
     RunTasks();
-    if (count == 2 && fds[1].revents != 0 && !waiter.finished_ && waiter.lentFd_ == fds[1].fd) {
-        const std::shared_ptr<FdHandler> handler = byFd_.at(fds[1].fd).handler;  // it may unwatch
-        (*handler)(static_cast<std::uint16_t>(fds[1].revents));
-    }
+    // Only for the registration it polled: a socket closed meanwhile reports
+    // POLLNVAL, and a new socket under the same number is not ready yet.
+    if (count != 2 || (fds[1].revents & ~POLLNVAL) == 0 || waiter.finished_ || waiter.lentFd_ != fds[1].fd)
+        return;
+    const auto lent = byFd_.find(fds[1].fd);
+    if (lent == byFd_.end() || lent->second.key != key)
+        return;
+    const std::shared_ptr<FdHandler> handler = lent->second.handler;  // it may unwatch
+    (*handler)(static_cast<std::uint16_t>(fds[1].revents));
 }
 
 void NbEventLoop::EndSection(std::unique_lock<std::mutex>& lock)

@@ -5,11 +5,16 @@
 // thread owns every socket and timer. Netbios()
 // may be called from any thread: a synchronous NCB waits for its completion,
 // an asynchronous one (ASYNCH) returns at once and its completion sets
-// ncb_retcode/ncb_cmd_cplt, runs ncb_post on the provider's thread and signals
-// ncb_event. A process may run several providers (each on its own addresses).
+// ncb_retcode/ncb_cmd_cplt and runs ncb_post with the provider's state held
+// (on the provider's thread, or on the thread of a synchronous caller that
+// waits for the same socket), and sets ncb_event once the state is released.
+// A process may run several providers (each on its own addresses).
 //
 // A completion routine (ncb_post) may submit asynchronous NCBs only; an NCB
-// must stay valid until it completes; the provider must outlive its callers.
+// must stay valid until it completes, and its ncb_event until it is set (a
+// caller that learns of the completion otherwise, from ncb_cmd_cplt or from
+// a cancel that found nothing to cancel, waits for the event before it frees
+// it); the provider must outlive its callers.
 
 #include "platform/netbios/nb30.h"
 #include "platform/netbios/nb_clock.h"
