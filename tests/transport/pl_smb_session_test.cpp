@@ -23,8 +23,8 @@ class ScriptedPeer {
 public:
     using Script = std::function<void(CConnection&, std::vector<int>& commands)>;
 
-    ScriptedPeer(const PlNetbiosInterface& lana, Script script)
-        : script_(std::move(script)), name_("PEER", 0x03, lana, 10)
+    ScriptedPeer(const PlNetbiosInterface& lana, Script script, const std::string& name = "PEER")
+        : script_(std::move(script)), name_(name, 0x03, lana, 10)
     {
         name_.SetAcceptFunction(&onAccept_);
         name_.Start();
@@ -150,6 +150,40 @@ TEST_F(SmbSessionTest, AShortMessageRefusedAsSingleBlockIsDeliveredAgainAsMultiB
     ASSERT_TRUE(WaitUntil([&] { return samba.Commands().size() == 4; }));
     EXPECT_EQ(samba.Commands(), (std::vector<int>{0xD0, 0xD5, 0xD7, 0xD6}));
     EXPECT_TRUE(WaitUntil([&] { return lan.OpenSessions() == 0; }));
+}
+
+// The refusal is remembered for that peer, under any spelling of its name:
+// later short messages go straight to start, text and end. Another peer still
+// gets a single block.
+TEST_F(SmbSessionTest, APeerThatRefusedASingleBlockGetsMultiBlockFromThenOn)
+{
+    ScriptedPeer samba(lanaB, SambaLike);
+    std::vector<int> otherCommands;
+    std::mutex otherMutex;
+    ScriptedPeer other(
+        lanaB,
+        [&](CConnection& connection, std::vector<int>&) {
+            CSmbPdu_sends sends;
+            connection.Receive(sends);
+            {
+                std::lock_guard lock(otherMutex);
+                otherCommands.push_back(sends.Command);
+            }
+            sends.Reset();
+            connection.Send(sends);
+        },
+        "OTHER");
+    ASSERT_TRUE(samba.WaitReady());
+    ASSERT_TRUE(other.WaitReady());
+    StartClient();
+    EXPECT_NO_THROW(client->Send(ToPeer("first")));
+    EXPECT_NO_THROW(client->Send(ToPeer("second")));
+    EXPECT_NO_THROW(client->Send(CMsg{kPersonalMessage, "peer", "ALICE", "peer", "third"}));
+    EXPECT_NO_THROW(client->Send(CMsg{kPersonalMessage, "OTHER", "ALICE", "OTHER", "to the other"}));
+    ASSERT_TRUE(WaitUntil([&] { return samba.Commands().size() == 10; }));
+    EXPECT_EQ(samba.Commands(), (std::vector<int>{0xD0, 0xD5, 0xD7, 0xD6, 0xD5, 0xD7, 0xD6, 0xD5, 0xD7, 0xD6}));
+    std::lock_guard lock(otherMutex);
+    EXPECT_EQ(otherCommands, std::vector<int>{0xD0});
 }
 
 TEST_F(SmbSessionTest, AStartReplyWithoutWordsGivesGroupIdZero)

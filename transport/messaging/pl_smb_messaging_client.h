@@ -3,7 +3,9 @@
 // computer name and the user name registered as messenger names on every
 // adapter (rebuilding them whenever the adapter list changes), serves incoming
 // messenger sessions, and sends a CMsg as one single-block or multi-block SMB
-// exchange, trying the adapters one after another.
+// exchange, trying the adapters one after another. A peer that ended the
+// session on a single-block message (Samba's smbd) is remembered for the life
+// of the client: its messages go as start, text and end from then on.
 //
 // Send may run on any thread; it is serialised against the rebuilding of the
 // names. The receiver is called on the listening thread of the name that
@@ -19,6 +21,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -78,6 +81,8 @@ private:
     bool Deliver(CNetbiosName& name, const CMsg& msg, const std::vector<std::string>& blocks);
     void SendSingleBlock(CConnection& connection, const CMsg& msg, const std::vector<std::string>& blocks);
     void SendMultiBlock(CConnection& connection, const CMsg& msg, const std::vector<std::string>& blocks);
+    bool RefusesSingleBlock(const std::string& peer) const;
+    void RememberSingleBlockRefusal(const std::string& peer);
 
     PlNetbiosNetwork& network_;
     const std::string computerName_;
@@ -87,6 +92,8 @@ private:
     PlVoidNullaryMemberFunction<PlSmbMessagingClient> changeListener_;
     mutable std::mutex namesMutex_;
     std::vector<std::unique_ptr<CNetbiosName>> names_;
+    mutable std::mutex refusalsMutex_;
+    std::set<std::string> refusesSingleBlock_;  // upper-cased peer names
     PlEvent wakeEvent_{PlEvent::Reset::Auto};
     PlThreadClassFunction<PlSmbMessagingClient> thread_;
 };
