@@ -1,12 +1,11 @@
 #include "app/core/pl_messenger_network.h"
 
-#include <chrono>
 #include <set>
-#include <thread>
 
 #include "platform/netbios/netbt_config.h"
 #include "platform/text/pl_case.h"
 #include "transport/browser/pl_provider_net_enum.h"
+#include "transport/core/c_port.h"
 #include "transport/mailslot/pl_provider_mailslots.h"
 
 PlMessengerNetwork::PlMessengerNetwork(bool queryOnly)
@@ -71,23 +70,20 @@ void PlMessengerNetwork::RegisterClients()
 
 bool PlMessengerNetwork::WaitForNames(int ms) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        std::size_t adapters = 0;
-        if (provider_) {
-            adapters = provider_->Adapters().size();  // a copy taken under the provider's lock
-        } else {
-            std::lock_guard lock(network_->Lock());
-            adapters = network_->Interfaces().size();
-        }
-        const bool named = personal_ == nullptr || personal_->OpenNameCount() >= distinctNames_ * adapters;
-        const bool slotted = broadcast_ == nullptr || broadcast_->OpenMailslotCount() > 0;
-        if (named && slotted)
-            return true;
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    return CPort::WaitForPorts(
+        [this] {
+            std::size_t adapters = 0;
+            if (provider_) {
+                adapters = provider_->Adapters().size();  // a copy taken under the provider's lock
+            } else {
+                std::lock_guard lock(network_->Lock());
+                adapters = network_->Interfaces().size();
+            }
+            const bool named = personal_ == nullptr || personal_->OpenNameCount() >= distinctNames_ * adapters;
+            const bool slotted = broadcast_ == nullptr || broadcast_->OpenMailslotCount() > 0;
+            return named && slotted;
+        },
+        ms);
 }
 
 void PlMessengerNetwork::StopClients()

@@ -97,6 +97,20 @@ TEST(CPort, AFailingOpenIsRetriedEveryPeriodAndStopEndsTheWaitAtOnce)
     EXPECT_FALSE(port.IsOpen());
 }
 
+TEST(CPort, WaitingForPortsEndsWhenTheyOpenOrAtTheLimit)
+{
+    FakePort late(2, 100);  // opens at its third try
+    FakePort never(1000, 100);
+    late.Start();
+    never.Start();
+    EXPECT_TRUE(CPort::WaitForPorts([&] { return late.IsOpen(); }, 10000));
+    EXPECT_GE(late.OpenTimes().size(), 3U);
+    const auto start = Clock::now();
+    EXPECT_FALSE(CPort::WaitForPorts([&] { return never.IsOpen(); }, 120));
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(120));
+    EXPECT_TRUE(CPort::WaitForPorts([&] { return late.IsOpen(); }, 0)) << "a condition that holds needs no wait";
+}
+
 TEST(CPort, TheDefaultRetryPeriodIsThreeSecondsAndStopEndsItWithinOneWait)
 {
     FakePort port(1000, CPort::kOpenRetryMs);

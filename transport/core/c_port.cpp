@@ -2,7 +2,53 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <utility>
+
+namespace {
+
+// Opening and shutting of ports in this process, for WaitForPorts. A counter
+// rather than the condition itself: `ready` takes locks that may be held
+// while a port opens or shuts.
+std::mutex gPortsMutex;
+std::condition_variable gPortsChanged;
+std::uint64_t gPortsGeneration = 0;
+
+}  // namespace
+
+void CPort::SetOpen(bool open)
+{
+    open_ = open;
+    {
+        std::lock_guard lock(gPortsMutex);
+        ++gPortsGeneration;
+    }
+    gPortsChanged.notify_all();
+}
+
+bool CPort::WaitForPorts(const std::function<bool()>& ready, int ms)
+{
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kLookAgain = std::chrono::milliseconds(50);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        std::uint64_t seen = 0;
+        {
+            std::lock_guard lock(gPortsMutex);
+            seen = gPortsGeneration;
+        }
+        if (ready())
+            return true;
+        const auto now = Clock::now();
+        if (now >= deadline)
+            return false;
+        std::unique_lock lock(gPortsMutex);
+        gPortsChanged.wait_until(lock, std::min(deadline, now + kLookAgain),
+                                 [seen] { return gPortsGeneration != seen; });
+    }
+}
 
 CPort::CPort(int openRetryMs) : thread_(this, &CPort::ListenLoop), openRetryMs_(openRetryMs) {}
 

@@ -61,6 +61,10 @@ public:
     void SetIdentity(std::string identity) { identity_ = std::move(identity); }
     const std::string& Identity() const { return identity_; }
     bool IsOpen() const { return open_.load(); }
+    // Waits until `ready` holds, at most `ms`; `ready` is looked at again
+    // whenever a port of this process opens or shuts (and at least every
+    // 50 ms). It may take locks of its own. True when it held.
+    static bool WaitForPorts(const std::function<bool()>& ready, int ms);
     int ReceiveTimeout() const { return receiveTimeoutMs_; }
     int SendTimeout() const { return sendTimeoutMs_; }
     std::size_t ConnectionCount() const;
@@ -84,7 +88,7 @@ protected:
     void JoinWorkers();
     // Calls `visit` for every connection in the list, under its mutex.
     void ForEachConnection(const std::function<void(CConnection&)>& visit) const;
-    void SetOpen(bool open) { open_ = open; }
+    void SetOpen(bool open);
     PlThread& ListeningThread() { return thread_; }
 
 private:
