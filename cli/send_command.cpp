@@ -119,7 +119,8 @@ int SendCommand(std::span<const std::string> args)
     }
     // The computer name is the calling name; `from` is only carried in the message.
     network->StartPersonal({network->ComputerName()}, nullptr);
-    network->StartBroadcast(nullptr);
+    if (options->broadcast)
+        network->StartBroadcast(nullptr);  // a personal message opens no mailslot
     network->RegisterClients();
     const bool noAdapter = network->Provider() != nullptr && network->Provider()->Adapters().empty();
     if (noAdapter || !network->WaitForNames(kNamesReadyMs)) {
