@@ -149,7 +149,8 @@ TEST_F(MainFormTest, MenuOffersEveryWindow)
     for (QAction* action : actions)
         if (!action->isSeparator() && action->isEnabled())
             enabled << action->text();
-    EXPECT_EQ(enabled, (QStringList{"Write message...", "Read messages...", "Change options...", "About", "Exit Parlino"}));
+    EXPECT_EQ(enabled,
+              (QStringList{"Write message...", "Read messages...", "Change options...", "About", "Exit Parlino"}));
 }
 
 }  // namespace
