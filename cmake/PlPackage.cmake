@@ -27,9 +27,11 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Parlino Messenger project")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Dependencies are Debian package names: dpkg-shlibdeps finds the packages of
-# the shared libraries the programs and the library link. Qt's xcb and SVG
-# plugins come with libqt6gui6 and libqt6svg6, which the programs link anyway.
+# the shared libraries the programs and the library link. Qt's xcb plugin
+# comes with libqt6gui6; the SVG plugins that draw every icon come with
+# libqt6svg6, which no program links, so it is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 # Freedesktop sound theme for the default sounds; a tray host to show the icon.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "sound-theme-freedesktop")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "smbclient, nftables")

@@ -19,7 +19,7 @@ build=$root/build/default
 parlino=$build/ui/parlino
 cli=$build/cli/parlino-cli
 bare=$build/bench/ui/bench_bare_tray
-fill=$build/bench/app/bench_fill_archive
+fill=$build/bench/ui/archive_fill
 for exe in "$parlino" "$cli" "$bare" "$fill"; do
     [ -x "$exe" ] || { echo "missing $exe: build the default preset first" >&2; exit 1; }
 done
@@ -43,7 +43,7 @@ export HOME=$work XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config XDG_DAT
 export PARLINO_USERNAME=bench PARLINO_NETBT_CONF=$work/hostA.conf
 data=$XDG_DATA_HOME/"Parlino Messenger"/2.0.1.589
 mkdir -p "$data"
-"$fill" "$data/msgarchive.qdb" 100000
+"$fill" "$data/msgarchive.qdb" 100000 --received --hours 8760 >/dev/null
 xsession_start $((30 + $$ % 30))
 
 now_ms() { date +%s%3N; }

@@ -73,9 +73,6 @@ for file in /usr/bin/parlino /usr/bin/parlino-cli /usr/lib/x86_64-linux-gnu/libp
   /usr/share/doc/parlino/user-guide.md; do
   check "the package holds $file" grep -qx -- "$file" <<<"$contents"
 done
-soname=$(objdump -p <(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/x86_64-linux-gnu/libplinstlib.so.1) |
-  awk '/SONAME/ {print $2}')
-check "libplinstlib's SONAME is libplinstlib.so.1 ($soname)" [ "$soname" = libplinstlib.so.1 ]
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 mapfile -t needed < <(tr ',' '\n' <<<"$depends" | sed -e 's/|.*//' -e 's/(.*)//' -e 's/[[:space:]]//g' | grep -v '^$')
@@ -85,10 +82,13 @@ control=$(mktemp -d)
 dpkg-deb -e "$deb" "$control"
 check "conffiles lists /etc/parlino/netbt.conf" grep -qx /etc/parlino/netbt.conf "$control/conffiles"
 check "postinst grants the capability through parlino-cli setup" grep -q 'parlino-cli" setup capability' "$control/postinst"
-check "postinst opens no firewall port" bash -c "! grep -Eq 'setup firewall|nft ' '$control/postinst'"
+check "postinst opens no firewall port" bash -c "! grep -v '^#' '$control/postinst' | grep -Eq 'setup firewall|nft '"
+check "a trigger renews the shared library cache" grep -qx "activate-noawait ldconfig" "$control/triggers"
 rm -rf "$control"
 unpacked=$(mktemp -d)
 dpkg-deb -x "$deb" "$unpacked"
+soname=$(objdump -p "$unpacked/usr/lib/x86_64-linux-gnu/libplinstlib.so.1" | awk '/SONAME/ {print $2}')
+check "libplinstlib's SONAME is libplinstlib.so.1 ($soname)" [ "$soname" = libplinstlib.so.1 ]
 if command -v desktop-file-validate >/dev/null; then
   check "desktop-file-validate parlino.desktop" desktop-file-validate "$unpacked/usr/share/applications/parlino.desktop"
 fi
@@ -142,6 +142,7 @@ Xvfb :7 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 for _ in $(seq 100); do [ -S /tmp/.X11-unix/X7 ] && break; sleep 0.1; done
 export DISPLAY=:7
 check "parlino --version under Xvfb" bash -c 'parlino --version | grep -qx "parlino 2.0.1.589"'
+check "the SVG icons have their Qt plugin" test -e /usr/lib/x86_64-linux-gnu/qt6/plugins/iconengines/libqsvgicon.so
 check "parlino --help lists the exit status" bash -c 'parlino --help | grep -q "Exit status"'
 check "man parlino-cli is installed" test -s /usr/share/man/man1/parlino-cli.1.gz
 check "the configuration file is the documented default" bash -c \

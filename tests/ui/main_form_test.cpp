@@ -142,7 +142,7 @@ TEST_F(MainFormTest, TheArchiveWindowIsOneAndOpensOnThePageAsked)
     EXPECT_EQ(form_->MessagePopup(), nullptr);
 }
 
-TEST_F(MainFormTest, MenuOffersOnlyWindowsThatExist)
+TEST_F(MainFormTest, MenuOffersEveryWindow)
 {
     const QList<QAction*> actions = form_->TrayMenu().actions();
     QStringList enabled;

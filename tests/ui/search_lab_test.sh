@@ -11,72 +11,14 @@ set -euo pipefail
 parlino=$1
 cli=$2
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
-lab=$tools/netbios-lab.sh
-source "$tools/samba-peer.sh"
-source "$tools/desktop/xsession.sh"
-skip() { echo "SKIPPED: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "needs root to build network namespaces"
-for tool in ip nmbd smbd nmblookup Xvfb trayer xdotool import; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (tools/bootstrap.sh installs it)"
-done
-
-id="se$$"
-work=$(mktemp -d)
-chmod 755 "$work"
-program="" listener=""
-cleanup()
-{
-    set +e
-    [ -n "$program" ] && kill "$program" 2>/dev/null
-    [ -n "$listener" ] && kill "$listener" 2>/dev/null
-    xsession_stop
-    samba_stop "$work/samba"
-    sleep 0.5
-    "$lab" down "$id"
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail()
-{
-    echo "FAIL: $*" >&2
-    echo "--- parlino's log:" >&2
-    cat "$work/parlino.log" >&2 2>/dev/null
-    exit 1
-}
-note() { echo "search: $*"; }
-wait_log() # PATTERN [TRIES]
-{
-    local _
-    for _ in $(seq "${2:-200}"); do
-        grep -q -- "$1" "$work/parlino.log" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    fail "the log never showed: $1"
-}
+tag=search
+source "$(dirname "$0")/desktop_lab_common.sh"
+desktop_lab_up nmbd smbd nmblookup
 completed() { grep -c "lan search: search complete" "$work/parlino.log" 2>/dev/null || true; }
 
-net=$("$lab" up "$id" 3 | awk '/subnet/ {print $2}') || skip "cannot create network namespaces here"
-broadcast=169.254.$net.255
-h1=pl-$id-h1 h2=pl-$id-h2 h3=pl-$id-h3
-
-conf() # NAME
-{
-    cat >"$work/$1.conf" <<CONF
-[netbt]
-interfaces = lan0
-netbios_name = $1
-workgroup = LABGROUP
-oem_codepage = CP850
-CONF
-    echo "$work/$1.conf"
-}
 desk_conf=$(conf DESKHOST)
 peer_conf=$(conf HOSTC)
 
-mkdir -p "$work/home" "$work/run"
-chmod 700 "$work/run"
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
-xsession_start $((40 + $$ % 50)) "$h2"
 ip netns exec "$h2" env PARLINO_NETBT_CONF="$desk_conf" PARLINO_USERNAME=bob QT_QPA_PLATFORM=xcb \
     "$parlino" --verbose >"$work/parlino.log" 2>&1 &
 program=$!
