@@ -52,7 +52,7 @@ campaign()
   local after
   after=$(find "$corpus" -type f | wc -l)
   local executions coverage features findings
-  executions=$(awk -F: '/stat::number_of_executed_units/ {gsub(/ /, "", $2); print $2}' "$work/run.log")
+  executions=$(awk '/stat::number_of_executed_units/ {print $2}' "$work/run.log")
   coverage=$(grep -Eo 'cov: [0-9]+' "$work/run.log" | tail -1 | cut -d' ' -f2)
   features=$(grep -Eo 'ft: [0-9]+' "$work/run.log" | tail -1 | cut -d' ' -f2)
   findings=$(find "$work/findings" -type f | wc -l)

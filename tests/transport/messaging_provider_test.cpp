@@ -107,7 +107,9 @@ TEST(MessagingOverProvider, TwentySendersAtOnceReachOneReceiverExactlyOnce)
 // get through at once, and the provider ends the silent one after its limit.
 TEST(MessagingOverProvider, SilentPeersDoNotSilenceAName)
 {
-    TestLan lan(3, [](pl::nb::NetbtConfig& config) { config.sessionIdleTimeout = std::chrono::seconds(2); });
+    // The idle limit (1 s) lies well inside the silent peer's own receive
+    // limit (2 s), so that the peer sees its session ended, not timed out.
+    TestLan lan(3, [](pl::nb::NetbtConfig& config) { config.sessionIdleTimeout = std::chrono::seconds(1); });
     ProviderStation receiver(lan.Host(0), "RITA");
     ProviderStation sender(lan.Host(1), "SAM");
     ASSERT_TRUE(receiver.WaitReady() && sender.WaitReady());
