@@ -134,6 +134,24 @@ TEST_F(SmbClientTest, ShortTextGoesAsOneSingleBlockAndArrivesWhole)
     EXPECT_TRUE(WaitUntil([&] { return lan.OpenSessions() == 0; }));
 }
 
+// Each session is served on a worker of its own; a sender's messages still
+// arrive in the order it sent them, single blocks and multi-block ones mixed.
+TEST_F(SmbClientTest, MessagesOfOneSenderArriveInTheOrderSent)
+{
+    FakeStation a(lan, {0}, "HOSTA", "ALICE");
+    FakeStation b(lan, {0}, "HOSTB", "BOB");
+    ASSERT_TRUE(a.WaitReady() && b.WaitReady());
+    std::vector<std::string> sent;
+    for (int i = 0; i < 40; ++i) {
+        sent.push_back(std::to_string(i).append(static_cast<std::size_t>(i % 3 == 0 ? 200 : 10), '.'));
+        a.Client().Send(Personal("HOSTB", sent.back()));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return b.inbox.Count() == sent.size(); }));
+    std::lock_guard lock(b.inbox.mutex);
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        EXPECT_EQ(b.inbox.messages[i].text, sent[i]) << i;
+}
+
 TEST_F(SmbClientTest, LongTextGoesAsStartBlocksOfAHundredTwentyEightAndEnd)
 {
     FakeStation a(lan, {0}, "HOSTA", "ALICE");

@@ -121,20 +121,24 @@ void PlSmbMessagingClient::CreateAllNames()
 
 void PlSmbMessagingClient::OnSession(CConnection* connection, void*)
 {
-    std::optional<CMsg> msg;
-    try {
-        msg = ServeSession(*connection);
-    } catch (const PlNetworkErr&) {
-        msg.reset();  // a session that failed midway delivers nothing
-    }
+    std::optional<Received> received = [&]() -> std::optional<Received> {
+        try {
+            return ServeSession(*connection);
+        } catch (const PlNetworkErr&) {
+            return std::nullopt;  // a session that failed midway delivers nothing
+        }
+    }();
     // Every session ends here, also after an unknown command or a failure, so
     // that no session or connection object is left behind.
     connection->Close();
-    if (msg && receiver_ != nullptr)
-        receiver_->Invoke(*msg);
+    if (received)
+        received->ticket.Deliver([&] {
+            if (receiver_ != nullptr)
+                receiver_->Invoke(received->msg);
+        });
 }
 
-std::optional<CMsg> PlSmbMessagingClient::ServeSession(CConnection& connection)
+std::optional<PlSmbMessagingClient::Received> PlSmbMessagingClient::ServeSession(CConnection& connection)
 {
     CPduBuffer first;
     connection.ReceiveRaw(first);
@@ -150,8 +154,9 @@ std::optional<CMsg> PlSmbMessagingClient::ServeSession(CConnection& connection)
         sends.Decode(first);
         CMsg msg{kPersonalMessage, sends.Destination, sends.Originator, sends.Destination, sends.Text};
         sends.Reset();
+        PlDeliveryOrder::Ticket ticket = deliveryOrder_.Take();
         connection.Send(sends);
-        return msg;
+        return Received{std::move(msg), std::move(ticket)};
     }
     if (header.Command == kSendStart) {
         CSmbPdu_sendstrt start;
@@ -160,15 +165,15 @@ std::optional<CMsg> PlSmbMessagingClient::ServeSession(CConnection& connection)
         start.Reset();
         start.SetGroupId(NextGroupId());
         connection.Send(start);
-        ReceiveBlocks(connection, msg);
-        return msg;
+        PlDeliveryOrder::Ticket ticket = ReceiveBlocks(connection, msg);
+        return Received{std::move(msg), std::move(ticket)};
     }
     return std::nullopt;
 }
 
 // The blocks' bytes are decoded together: a sender of raw UTF-8 cuts its
 // blocks wherever the byte count falls, inside characters too.
-void PlSmbMessagingClient::ReceiveBlocks(CConnection& connection, CMsg& msg)
+PlDeliveryOrder::Ticket PlSmbMessagingClient::ReceiveBlocks(CConnection& connection, CMsg& msg)
 {
     std::vector<std::string> blocks;
     std::size_t bytes = 0;
@@ -187,11 +192,13 @@ void PlSmbMessagingClient::ReceiveBlocks(CConnection& connection, CMsg& msg)
         connection.Send(reply);
         connection.Receive(block);
     }
-    CSmbPdu_sendend end;
-    connection.Send(end);
     msg.text = pl::DecodeMessageBlocks(blocks);
     if (cut)
         msg.text += kCutMark;
+    PlDeliveryOrder::Ticket ticket = deliveryOrder_.Take();
+    CSmbPdu_sendend end;
+    connection.Send(end);
+    return ticket;
 }
 
 // ---- sending ----

@@ -12,6 +12,7 @@
 // accepted the session, with no lock held.
 
 #include "transport/core/pl_thread.h"
+#include "transport/messaging/pl_delivery_order.h"
 #include "transport/messaging/pl_messaging_client.h"
 #include "transport/netbios/c_netbios_name.h"
 #include "transport/netbios/pl_netbios_network.h"
@@ -72,9 +73,13 @@ private:
     void CloseAllNames();
     void CreateAllNames();
 
+    struct Received {
+        CMsg msg;
+        PlDeliveryOrder::Ticket ticket;  // taken before the session's last answer
+    };
     void OnSession(CConnection* connection, void*);
-    std::optional<CMsg> ServeSession(CConnection& connection);
-    void ReceiveBlocks(CConnection& connection, CMsg& msg);
+    std::optional<Received> ServeSession(CConnection& connection);
+    PlDeliveryOrder::Ticket ReceiveBlocks(CConnection& connection, CMsg& msg);
 
     // Delivers through one name; false when no connection could be made.
     // `blocks` are the text's bytes, cut for the wire.
@@ -90,6 +95,7 @@ private:
     std::vector<std::string> identities_;  // every name registered on each adapter
     PlVoidBinaryMemberFunction<PlSmbMessagingClient, CConnection*, void*> acceptFunction_;
     PlVoidNullaryMemberFunction<PlSmbMessagingClient> changeListener_;
+    PlDeliveryOrder deliveryOrder_;  // messages go on in the order they were answered
     mutable std::mutex namesMutex_;
     std::vector<std::unique_ptr<CNetbiosName>> names_;
     mutable std::mutex refusalsMutex_;
