@@ -55,6 +55,15 @@ UniqueFd OpenTcpListener(std::uint32_t address, std::uint16_t port)
     if (::listen(fd.Get(), 64) != 0)
         throw PlNetbiosSocketErr("cannot listen on " + Ipv4Text(address) + ":" + std::to_string(port) + ": " +
                                  std::strerror(errno));
+    // A caller speaks first (its session request): the connection is handed
+    // to us with that request, in one wake-up instead of one for the
+    // connection and one for the request, and a connection that never says
+    // anything stays with the kernel.
+    const int requestSeconds = 5;
+    setsockopt(fd.Get(), IPPROTO_TCP, TCP_DEFER_ACCEPT, &requestSeconds, sizeof requestSeconds);
+    // Sessions it accepts inherit it: small messages go out at once.
+    const int one = 1;
+    setsockopt(fd.Get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     return fd;
 }
 

@@ -63,6 +63,8 @@ TEST(NetbiosHostileInput, MalformedPacketsAreDroppedAndCounted)
     EXPECT_EQ(AdapterStatus(lan.Host(1), "VICTIM", 0x03, status), NRC_GOODRET);
 }
 
+// Connections that say nothing stay with the kernel until their first bytes
+// come: they keep no caller out, and one that speaks at last is answered.
 TEST(NetbiosHostileInput, SilentConnectionsDoNotKeepCallersOut)
 {
     TestLan lan(2);
@@ -75,7 +77,13 @@ TEST(NetbiosHostileInput, SilentConnectionsDoNotKeepCallersOut)
     std::uint8_t lsn = 0;
     EXPECT_EQ(Call(lan.Host(0), "CALLER", "SERVER", lsn), NRC_GOODRET);
     EXPECT_EQ(listen->Wait(), NRC_GOODRET);
-    EXPECT_GE(lan.Host(1).Counters().droppedConnections.load(), 8u) << "the oldest silent ones made room";
+
+    const auto request = EncodeSessionRequest(
+        {NbName{MakeNetbiosName("SERVER", 3, "CP850"), ""}, NbName{MakeNetbiosName("LATE", 3, "CP850"), ""}});
+    ::send(silent.front().Get(), request.data(), request.size(), MSG_NOSIGNAL);
+    std::uint8_t reply[5] = {};
+    ASSERT_EQ(::recv(silent.front().Get(), reply, sizeof reply, MSG_WAITALL), 5);
+    EXPECT_EQ(reply[0], kNbssNegative) << "nobody listens any more";
 }
 
 TEST(NetbiosHostileInput, SessionRequestForAbsentNameIsRefusedWithItsCode)
