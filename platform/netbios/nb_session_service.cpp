@@ -7,7 +7,6 @@
 #include "platform/netbios/nb_socket.h"
 
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
 
@@ -263,7 +262,7 @@ void NbSessionService::OnIncoming(int fd, std::uint32_t)
     }
 }
 
-std::uint8_t NbSessionService::ChooseListener(std::uint8_t num, const NetbiosNameBytes& caller, Serial& chosen)
+std::uint8_t NbSessionService::ChooseListener(std::uint8_t num, const NetbiosNameBytes& caller, PendingListen& chosen)
 {
     const auto found = listens_.find(num);
     if (found == listens_.end())
@@ -280,7 +279,7 @@ std::uint8_t NbSessionService::ChooseListener(std::uint8_t num, const NetbiosNam
         return listens.empty() ? kNbssNotListeningOnCalled : kNbssNotListeningForCalling;
     if (OpenSessionCount() >= context_.Limits().sessions || FreeLsn() == 0)
         return kNbssInsufficientResources;
-    chosen = it->serial;
+    chosen = *it;
     listens.erase(it);
     return 0;
 }
@@ -293,7 +292,7 @@ void NbSessionService::AnswerSessionRequest(int fd, const NbssSessionRequest& re
     NbssFramer framer = std::move(node.mapped()->framer);
     const auto called =
         request.called.scope.empty() ? names_.RegisteredName(request.called.bytes) : std::optional<NbLocalName>();
-    Serial listen = 0;
+    PendingListen listen{};
     const std::uint8_t error =
         !called ? kNbssCalledNotPresent : ChooseListener(called->num, request.calling.bytes, listen);
     if (error != 0) {
@@ -303,18 +302,20 @@ void NbSessionService::AnswerSessionRequest(int fd, const NbssSessionRequest& re
         ++context_.Counters().droppedConnections;
         return;
     }
-    const int one = 1;  // outgoing sockets have it from the start
-    setsockopt(socket.Get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    const auto reply = EncodeNbss(kNbssPositive, {});
-    if (::send(socket.Get(), reply.data(), reply.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(reply.size())) {
-        ++context_.Counters().droppedConnections;
-        return;  // the listen stays satisfied by nobody: give it back
-    }
-    NCB* ncb = context_.Find(listen);
+    const int raw = socket.Get();
+    NCB* ncb = context_.Find(listen.serial);
     const std::uint8_t lsn = NewSession(std::move(socket), called->num, request.calling.bytes, ncb, std::move(framer));
-    if (lsn != 0 && context_.Settings().sessionIdleTimeout.count() > 0)
+    const auto reply = EncodeNbss(kNbssPositive, {});
+    if (lsn == 0 || ::send(raw, reply.data(), reply.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(reply.size())) {
+        if (lsn != 0)
+            RemoveSession(lsn);
+        ++context_.Counters().droppedConnections;
+        listens_[called->num].push_front(listen);  // the listen waits for the next caller
+        return;
+    }
+    if (context_.Settings().sessionIdleTimeout.count() > 0)
         WatchIdle(lsn, context_.Settings().sessionIdleTimeout);
-    context_.Complete(listen, lsn == 0 ? NRC_LOCTFUL : NRC_GOODRET);
+    context_.Complete(listen.serial, NRC_GOODRET);
 }
 
 bool NbSessionService::HasOpenSession(std::uint8_t num) const

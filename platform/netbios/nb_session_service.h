@@ -76,7 +76,7 @@ private:
     void OnIncoming(int fd, std::uint32_t events);
     void DropIncoming(int fd);
     void AnswerSessionRequest(int fd, const NbssSessionRequest& request);
-    std::uint8_t ChooseListener(std::uint8_t num, const NetbiosNameBytes& caller, Serial& listen);
+    std::uint8_t ChooseListener(std::uint8_t num, const NetbiosNameBytes& caller, PendingListen& chosen);
     std::uint8_t NewSession(UniqueFd fd, std::uint8_t nameNum, const NetbiosNameBytes& remote, NCB* ncb,
                             NbssFramer framer);
     std::uint8_t FreeLsn() const;
