@@ -4,6 +4,7 @@
 #include "platform/sync/pl_event.h"
 
 #include <poll.h>
+#include <pthread.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 
@@ -62,6 +63,7 @@ void NbEventLoop::Start()
 {
     stop_ = false;
     thread_ = std::thread([this] {
+        pthread_setname_np(pthread_self(), "pl-netbios");  // for top -H, perf and gdb
         const InsideGuard inside;
         Run();
     });
@@ -115,7 +117,7 @@ void NbEventLoop::RunAndWait(const std::function<void()>& work, NbSyncWaiter& wa
 // One wait of a synchronous request's thread: it releases the state, waits
 // for its wake descriptor and the socket lent to it, and runs the socket's
 // handler itself when the socket is ready.
-void NbEventLoop::WaitOnce(NbSyncWaiter& waiter, std::unique_lock<std::mutex>& lock)
+void NbEventLoop::WaitOnce(NbSyncWaiter& waiter, std::unique_lock<NbStateMutex>& lock)
 {
     pollfd fds[2] = {{waiter.wake_->Get(), POLLIN, 0}, {-1, 0, 0}};
     nfds_t count = 1;
@@ -145,7 +147,7 @@ void NbEventLoop::WaitOnce(NbSyncWaiter& waiter, std::unique_lock<std::mutex>& l
     (*handler)(static_cast<std::uint16_t>(fds[1].revents));
 }
 
-void NbEventLoop::EndSection(std::unique_lock<std::mutex>& lock)
+void NbEventLoop::EndSection(std::unique_lock<NbStateMutex>& lock)
 {
     // A timer due before the loop's own wake-up needs the loop awake.
     if (!timers_.empty() && timers_.begin()->first.first < sleepUntil_)
@@ -153,12 +155,15 @@ void NbEventLoop::EndSection(std::unique_lock<std::mutex>& lock)
     Release(lock);
 }
 
-void NbEventLoop::Release(std::unique_lock<std::mutex>& lock)
+void NbEventLoop::Release(std::unique_lock<NbStateMutex>& lock)
 {
     ApplyInterest();
     thread_local std::vector<Signal> due;
+    thread_local std::vector<UniqueFd> closing;
     due.swap(signals_);
+    closing.swap(closing_);
     lock.unlock();
+    closing.clear();
     for (const Signal& signal : due) {
         if (signal.event != nullptr)
             signal.event->Set();
@@ -166,6 +171,11 @@ void NbEventLoop::Release(std::unique_lock<std::mutex>& lock)
             signal.wake->Signal();
     }
     due.clear();
+}
+
+void NbEventLoop::CloseAfterUnlock(UniqueFd fd)
+{
+    closing_.push_back(std::move(fd));
 }
 
 void NbEventLoop::SetAfterUnlock(PlEvent* event)

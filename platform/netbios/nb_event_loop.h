@@ -18,6 +18,7 @@
 
 #include "platform/netbios/nb_clock.h"
 #include "platform/netbios/nb_fd.h"
+#include "platform/netbios/nb_state_mutex.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -79,6 +80,11 @@ public:
     void Finish(NbSyncWaiter& waiter);
     // Sets `event` once the state is released.
     void SetAfterUnlock(PlEvent* event);
+    // Closes `fd` once the state is released: the close of a session's
+    // connection does the kernel's part of ending it, which need not hold up
+    // others. (Not for a socket bound to a port that may be bound again
+    // within the section.)
+    void CloseAfterUnlock(UniqueFd fd);
 
     TimerId After(std::chrono::milliseconds delay, Task task);
     void CancelTimer(TimerId id);
@@ -115,23 +121,23 @@ private:
     void ApplyInterest();
     void WakeWaiter(NbSyncWaiter& waiter);
     void ReturnLend(NbSyncWaiter& waiter);
-    void WaitOnce(NbSyncWaiter& waiter, std::unique_lock<std::mutex>& lock);
+    void WaitOnce(NbSyncWaiter& waiter, std::unique_lock<NbStateMutex>& lock);
 
     // Ends a section of loop code: applies the interest changes, wakes the
     // loop for an earlier timer, releases the state and delivers the signals.
-    void EndSection(std::unique_lock<std::mutex>& lock);
+    void EndSection(std::unique_lock<NbStateMutex>& lock);
     // Applies the interest changes, releases the state and delivers the signals.
-    void Release(std::unique_lock<std::mutex>& lock);
+    void Release(std::unique_lock<NbStateMutex>& lock);
 
     std::shared_ptr<PlNetbiosClock> clock_;
     UniqueFd epoll_;
     UniqueFd wake_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
-    std::mutex stateMutex_;
+    NbStateMutex stateMutex_;
     PlNetbiosClock::TimePoint sleepUntil_{};  // when the waiting loop wakes by itself
     int waiters_ = 0;                         // threads in RunAndWait
-    std::condition_variable waitersGone_;
+    std::condition_variable_any waitersGone_;
 
     std::mutex tasksMutex_;
     std::vector<Task> tasks_;
@@ -141,6 +147,7 @@ private:
     std::uint64_t nextKey_ = 1;
     std::vector<int> dirty_;
     std::vector<Signal> signals_;
+    std::vector<UniqueFd> closing_;
 
     std::map<std::pair<PlNetbiosClock::TimePoint, TimerId>, Task> timers_;
     std::unordered_map<TimerId, PlNetbiosClock::TimePoint> timerDue_;

@@ -258,7 +258,7 @@ void NbSessionService::CloseSession(NbSession& session, std::uint8_t code)
         return;
     session.closed = true;
     session.closeCode = code;
-    session.socket.Close();
+    loop_.CloseAfterUnlock(session.socket.Release());
     loop_.CancelTimer(session.keepAliveTimer);
     loop_.CancelTimer(session.idleTimer);
     for (const auto& send : session.sends)
@@ -329,6 +329,8 @@ void NbSessionService::RemoveSession(std::uint8_t lsn)
     std::vector<Serial> pending(session.receives.begin(), session.receives.end());
     for (const auto& send : session.sends)
         pending.push_back(send.serial);
+    if (session.socket.Valid())
+        loop_.CloseAfterUnlock(session.socket.Release());
     sessions_.erase(it);
     for (const Serial serial : pending)
         context_.Complete(serial, NRC_SCLOSED);
