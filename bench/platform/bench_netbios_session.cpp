@@ -12,6 +12,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -76,7 +77,10 @@ public:
     explicit NetbiosEchoServer(PlNetbiosProvider& host) : host_(host)
     {
         Post(listens_[0]);  // before the first call can come
-        thread_ = std::thread([this] { Run(); });
+        thread_ = std::thread([this] {
+            pthread_setname_np(pthread_self(), "echo");
+            Run();
+        });
     }
     ~NetbiosEchoServer()
     {
