@@ -31,7 +31,7 @@ now() { date +%s%N; }
 # both senders, and is part of neither.
 run_ours()
 {
-    ip netns exec "pl-$id-h2" env PARLINO_NETBT_CONF="$work/ours.conf" bash -c '
+    ip netns exec "pl-$id-h2" env PARLINO_NETBT_CONF="$work/ours.conf" XDG_CACHE_HOME="$work/cache" bash -c '
         for i in $(seq "$1"); do "$2" send SAMBAPEER "$3 $i"; done' _ "$count" "$cli" "$text"
 }
 run_smbclient()

@@ -4,6 +4,7 @@
 
 #include "platform/netbios/netbt_config.h"
 #include "platform/text/pl_case.h"
+#include "platform/xdg/pl_xdg_paths.h"
 #include "transport/browser/pl_provider_net_enum.h"
 #include "transport/core/c_port.h"
 #include "transport/mailslot/pl_provider_mailslots.h"
@@ -44,6 +45,8 @@ void PlMessengerNetwork::StartPersonal(const std::vector<std::string>& names, Pl
             distinct.insert(pl::UpperCase(name));
     distinctNames_ = distinct.size();
     personal_ = std::make_unique<PlSmbMessagingClient>(*network_, names);
+    if (provider_)  // the system's network: what peers refused is kept for the next process
+        personal_->KeepRefusalsIn(pl::XdgCacheHome() + "/parlino/single-block-refusals");
     personal_->SetReceiver(receiver);
     personal_->CreateThread();
     network_->SetListener(personal_->ChangeListener());

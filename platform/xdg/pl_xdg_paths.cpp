@@ -39,6 +39,13 @@ std::string XdgDataHome()
     return HomeFolder() + "/.local/share";
 }
 
+std::string XdgCacheHome()
+{
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && cache[0] == '/')
+        return cache;
+    return HomeFolder() + "/.cache";
+}
+
 std::string XdgRuntimeDir()
 {
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && runtime[0] == '/')

@@ -13,6 +13,9 @@ std::string XdgConfigHome();
 // $XDG_DATA_HOME when it is set to an absolute path, else $HOME/.local/share.
 std::string XdgDataHome();
 
+// $XDG_CACHE_HOME when it is set to an absolute path, else $HOME/.cache.
+std::string XdgCacheHome();
+
 // $XDG_RUNTIME_DIR when it is set to an absolute path, else the temporary
 // folder ($TMPDIR, or /tmp).
 std::string XdgRuntimeDir();

@@ -102,7 +102,8 @@ ours_send() # CONF ARGS...
 {
     local conf=$1
     shift
-    ip netns exec "$h3" env PARLINO_NETBT_CONF="$conf" PARLINO_USERNAME=alice "$cli" send "$@"
+    ip netns exec "$h3" env PARLINO_NETBT_CONF="$conf" PARLINO_USERNAME=alice XDG_CACHE_HOME="$work/cache" \
+        "$cli" send "$@"
 }
 
 long200=$(printf 'a%.0s' $(seq 200))
@@ -177,6 +178,9 @@ note "  capture: $blocks text blocks, none above $largest bytes"
 
 note "parlino-cli send -> smbd"
 ours_send "$conf3" SAMBAPEER "short" || fail "short message to smbd"
+# smbd ended the single-block session: the next processes send start, text
+# and end to it straight away.
+grep -q "^SAMBAPEER"$'\t' "$work/cache/parlino/single-block-refusals" || fail "smbd's refusal was not kept"
 ours_send "$conf3" SAMBAPEER "$long200" || fail "multi-block message to smbd"
 ours_send "$conf3" sambapeer "$long2100" || fail "long message to smbd"
 printf 'line one\nline two\n' | ours_send "$conf3" SAMBAPEER || fail "line break to smbd"

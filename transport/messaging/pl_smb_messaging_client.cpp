@@ -238,7 +238,7 @@ void PlSmbMessagingClient::Send(CMsg msg)
 bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg, const std::vector<std::string>& blocks)
 {
     const std::string peer = pl::UpperCase(msg.address);
-    const bool single = blocks.size() <= 1 && !RefusesSingleBlock(peer);  // at most 128 bytes
+    const bool single = blocks.size() <= 1 && !refusals_.Refuses(peer);  // at most 128 bytes
     CConnection* connection = nullptr;
     name.Connect(msg.address, connection);
     if (connection == nullptr)
@@ -261,7 +261,7 @@ bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg, const st
     // once more as start, text and end on a new session. Only then: a reply
     // that is late on a session still open may come from a peer that shows
     // the message, and a second delivery would show it twice.
-    RememberSingleBlockRefusal(peer);
+    refusals_.Remember(peer);
     name.Connect(msg.address, connection);
     if (connection == nullptr)
         return false;
@@ -273,18 +273,6 @@ bool PlSmbMessagingClient::Deliver(CNetbiosName& name, const CMsg& msg, const st
     }
     connection->Close();
     return true;
-}
-
-bool PlSmbMessagingClient::RefusesSingleBlock(const std::string& peer) const
-{
-    std::lock_guard lock(refusalsMutex_);
-    return refusesSingleBlock_.contains(peer);
-}
-
-void PlSmbMessagingClient::RememberSingleBlockRefusal(const std::string& peer)
-{
-    std::lock_guard lock(refusalsMutex_);
-    refusesSingleBlock_.insert(peer);
 }
 
 void PlSmbMessagingClient::SendSingleBlock(CConnection& connection, const CMsg& msg,

@@ -4,8 +4,9 @@
 // adapter (rebuilding them whenever the adapter list changes), serves incoming
 // messenger sessions, and sends a CMsg as one single-block or multi-block SMB
 // exchange, trying the adapters one after another. A peer that ended the
-// session on a single-block message (Samba's smbd) is remembered for the life
-// of the client: its messages go as start, text and end from then on.
+// session on a single-block message (Samba's smbd) is remembered (for the life
+// of the client, or longer with KeepRefusalsIn): its messages go as start,
+// text and end from then on.
 //
 // Send may run on any thread; it is serialised against the rebuilding of the
 // names. The receiver is called on the listening thread of the name that
@@ -14,6 +15,7 @@
 #include "transport/core/pl_thread.h"
 #include "transport/messaging/pl_delivery_order.h"
 #include "transport/messaging/pl_messaging_client.h"
+#include "transport/messaging/pl_single_block_refusals.h"
 #include "transport/netbios/c_netbios_name.h"
 #include "transport/netbios/pl_netbios_network.h"
 
@@ -22,7 +24,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,10 @@ public:
     void Wake() { wakeEvent_.Set(); }
     PlNullaryFunction<void>* ChangeListener() { return &changeListener_; }
 
+    // Keeps the peers that refused single-block messages in `file` as well,
+    // and takes those it holds (PlSingleBlockRefusals).
+    void KeepRefusalsIn(const std::string& file) { refusals_.KeepIn(file); }
+
     const std::string& ComputerName() const { return computerName_; }
     const std::string& UserName() const { return userName_; }
 
@@ -86,8 +91,6 @@ private:
     bool Deliver(CNetbiosName& name, const CMsg& msg, const std::vector<std::string>& blocks);
     void SendSingleBlock(CConnection& connection, const CMsg& msg, const std::vector<std::string>& blocks);
     void SendMultiBlock(CConnection& connection, const CMsg& msg, const std::vector<std::string>& blocks);
-    bool RefusesSingleBlock(const std::string& peer) const;
-    void RememberSingleBlockRefusal(const std::string& peer);
 
     PlNetbiosNetwork& network_;
     const std::string computerName_;
@@ -98,8 +101,7 @@ private:
     PlDeliveryOrder deliveryOrder_;  // messages go on in the order they were answered
     mutable std::mutex namesMutex_;
     std::vector<std::unique_ptr<CNetbiosName>> names_;
-    mutable std::mutex refusalsMutex_;
-    std::set<std::string> refusesSingleBlock_;  // upper-cased peer names
+    PlSingleBlockRefusals refusals_;
     PlEvent wakeEvent_{PlEvent::Reset::Auto};
     PlThreadClassFunction<PlSmbMessagingClient> thread_;
 };

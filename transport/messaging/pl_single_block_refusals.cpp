@@ -1,0 +1,96 @@
+#include "transport/messaging/pl_single_block_refusals.h"
+
+#include "platform/config/pl_config_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kMaxFileBytes = 64 * 1024;
+constexpr std::size_t kMaxNameBytes = 255;  // a longer recipient is refused before any session
+
+// One line per peer: the name, a tab, the Unix time of the refusal. A name
+// with a control character is never written (it could not be read back).
+bool Storable(std::string_view name)
+{
+    return !name.empty() && name.size() <= kMaxNameBytes &&
+           std::none_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+}  // namespace
+
+void PlSingleBlockRefusals::KeepIn(const std::string& file)
+{
+    std::lock_guard lock(mutex_);
+    file_ = file;
+    Load();
+}
+
+bool PlSingleBlockRefusals::Refuses(const std::string& peer) const
+{
+    std::lock_guard lock(mutex_);
+    return peers_.contains(peer);
+}
+
+void PlSingleBlockRefusals::Remember(const std::string& peer)
+{
+    std::lock_guard lock(mutex_);
+    peers_[peer] = Clock::now();
+    KeepNewest();
+    if (!file_.empty())
+        Save();
+}
+
+// Lines that do not read as a name and a time, and refusals older than the
+// time they are kept for, are left out; so is anything after the size limit.
+void PlSingleBlockRefusals::Load()
+{
+    const pl::ConfigFileContents contents = pl::ReadConfigFile(file_, kMaxFileBytes);
+    if (contents.state != pl::ConfigFileContents::State::Read)
+        return;
+    const auto now = Clock::now();
+    std::string_view rest = contents.bytes;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        if (end == std::string_view::npos && contents.truncated)
+            break;  // the last line was cut by the limit
+        const std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        const std::size_t tab = line.rfind('\t');
+        if (tab == std::string_view::npos || !Storable(line.substr(0, tab)))
+            continue;
+        long long seconds = 0;
+        const std::string_view number = line.substr(tab + 1);
+        const auto [next, error] = std::from_chars(number.data(), number.data() + number.size(), seconds);
+        if (error != std::errc() || next != number.data() + number.size())
+            continue;
+        const Clock::time_point when{std::chrono::seconds(seconds)};
+        if (when > now || now - when > kKeptFor)
+            continue;
+        auto& kept = peers_[std::string(line.substr(0, tab))];
+        kept = std::max(kept, when);
+    }
+    KeepNewest();
+}
+
+void PlSingleBlockRefusals::KeepNewest()
+{
+    while (peers_.size() > kMaxPeers)
+        peers_.erase(std::min_element(peers_.begin(), peers_.end(),
+                                      [](const auto& a, const auto& b) { return a.second < b.second; }));
+}
+
+void PlSingleBlockRefusals::Save() const
+{
+    std::string text;
+    for (const auto& [peer, when] : peers_) {
+        if (!Storable(peer))
+            continue;
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count();
+        text += peer + '\t' + std::to_string(seconds) + '\n';
+    }
+    pl::WriteFileAtomically(file_, text, 0600);  // a cache: on failure the refusal stays in memory only
+}
