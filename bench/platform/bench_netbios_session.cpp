@@ -2,6 +2,10 @@
 // bytes, receive the reply, hang up; the called name already cached) against
 // the same exchange on a raw TCP connection in the same run.
 //
+// Each reports `switches`: the context switches of all its threads per
+// exchange (each one a thread that slept and was woken), the measure of the
+// hand-overs that cost an idle core's wake-up.
+//
 // Run: build/default/bench/platform/bench_netbios_session
 
 #include "platform/netbios/nb30.h"
@@ -13,6 +17,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -56,6 +61,14 @@ void SetName(std::uint8_t (&field)[16], const char* name)
 {
     const auto form = pl::MakeNetbiosName(name, 0x03, "CP850");
     std::memcpy(field, form.data(), form.size());
+}
+
+// Context switches of the whole process so far.
+double ContextSwitches()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_nvcsw + usage.ru_nivcsw);
 }
 
 std::uint8_t Simple(PlNetbiosProvider& host, std::uint8_t command, std::uint8_t lsn, std::uint8_t* buffer,
@@ -156,6 +169,7 @@ void BM_NetbiosExchange(benchmark::State& state)
     callTemplate.ncb_command = NCBCALL;
     SetName(callTemplate.ncb_name, "CALLER");
     SetName(callTemplate.ncb_callname, "SERVER");
+    const double switches = ContextSwitches();
     for (auto _ : state) {
         NCB call = callTemplate;
         if (const std::uint8_t code = client.Netbios(&call); code != NRC_GOODRET)
@@ -167,6 +181,7 @@ void BM_NetbiosExchange(benchmark::State& state)
             return state.SkipWithError("no reply");
         Simple(client, NCBHANGUP, call.ncb_lsn, nullptr, length);
     }
+    state.counters["switches"] = benchmark::Counter(ContextSwitches() - switches, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_NetbiosExchange)->UseRealTime()->MinTime(2.0);
 
@@ -205,6 +220,7 @@ void BM_RawTcpExchange(benchmark::State& state)
     std::uint8_t message[kMessage];
     std::memset(message, 'm', sizeof message);
     std::uint8_t reply[1024];
+    const double switches = ContextSwitches();
     for (auto _ : state) {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -214,6 +230,7 @@ void BM_RawTcpExchange(benchmark::State& state)
         ::recv(fd, reply, sizeof reply, 0);
         ::close(fd);
     }
+    state.counters["switches"] = benchmark::Counter(ContextSwitches() - switches, benchmark::Counter::kAvgIterations);
     stop = true;
     ::shutdown(listener, SHUT_RDWR);
     server.join();

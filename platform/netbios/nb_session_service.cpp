@@ -190,7 +190,8 @@ std::uint8_t NbSessionService::NewSession(UniqueFd fd, std::uint8_t nameNum, con
     const int raw = session->socket.Get();
     session->keepAliveTimer = loop_.After(kKeepAliveInterval, [this, lsn] { KeepAlive(lsn); });
     NbSession& stored = *(sessions_[lsn] = std::move(session));
-    loop_.Watch(raw, EPOLLIN, [this, lsn](std::uint32_t events) { OnSessionEvent(lsn, events); });
+    // Watched for input once a receive waits (UpdateSessionInterest).
+    loop_.Watch(raw, 0, [this, lsn](std::uint32_t events) { OnSessionEvent(lsn, events); });
     // Bytes that came with the session response are already framed.
     while (auto packet = stored.framer.Next()) {
         if (packet->type == kNbssMessage) {

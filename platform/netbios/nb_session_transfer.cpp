@@ -6,6 +6,7 @@
 #include "platform/netbios/nb_session_records.h"
 
 #include <sys/epoll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -176,7 +177,12 @@ void NbSessionService::UpdateSessionInterest(NbSession& session)
         return;
     // Reading pauses while the receiver lags, so a peer cannot fill memory.
     session.readPaused = session.inboundBytes >= kMaxQueuedInbound;
-    std::uint32_t events = session.readPaused ? 0u : static_cast<std::uint32_t>(EPOLLIN);
+    // The connection is watched for input only while a receive waits: what
+    // comes meanwhile stays with the kernel (which holds the peer back) until
+    // a receive takes it on its own thread, and the loop is not woken for a
+    // message or a hang-up that a listener is about to ask for anyway.
+    const bool reading = !session.receives.empty() && !session.readPaused;
+    std::uint32_t events = reading ? static_cast<std::uint32_t>(EPOLLIN) : 0u;
     if (session.outputWritten < session.output.size())
         events |= EPOLLOUT;
     loop_.Modify(session.socket.Get(), events);
@@ -248,8 +254,7 @@ void NbSessionService::DeliverReceives(NbSession& session)
         session.inboundOffset = 0;
         context_.Complete(serial, NRC_GOODRET);
     }
-    if (session.readPaused && session.inboundBytes < kMaxQueuedInbound)
-        UpdateSessionInterest(session);
+    UpdateSessionInterest(session);
 }
 
 void NbSessionService::CloseSession(NbSession& session, std::uint8_t code)
@@ -309,6 +314,13 @@ void NbSessionService::WatchIdle(std::uint8_t lsn, std::chrono::milliseconds aft
         const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(loop_.Now() - session.lastMessage);
         if (idle < limit)
             return WatchIdle(lsn, limit - idle);
+        // Bytes the kernel holds came from the peer; it is the listener that
+        // has not asked for them yet.
+        int unread = 0;
+        if (::ioctl(session.socket.Get(), FIONREAD, &unread) == 0 && unread > 0) {
+            session.lastMessage = loop_.Now();
+            return WatchIdle(lsn, limit);
+        }
         ++context_.Counters().idleSessions;
         CloseSession(session, NRC_SABORT);
     });

@@ -231,6 +231,14 @@ TEST(NetbiosSessionLimits, SilentSessionsEndAndBusyNamesSayInsufficientResources
         ASSERT_EQ(Send(lan.Host(0), talking, {1}), NRC_GOODRET);
         ASSERT_EQ(Receive(lan.Host(1), listen->ncb.ncb_lsn, got, 1024), NRC_GOODRET) << i;
     }
+
+    // So does a message the listener has not asked for yet: it waits for its
+    // receive, past the limit, and the session with it.
+    ASSERT_EQ(Send(lan.Host(0), talking, {7, 8}), NRC_GOODRET);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1600));
+    ASSERT_EQ(Receive(lan.Host(1), listen->ncb.ncb_lsn, got, 1024), NRC_GOODRET);
+    EXPECT_EQ(got, (std::vector<std::uint8_t>{7, 8}));
+    EXPECT_EQ(lan.Host(1).Counters().idleSessions.load(), 1u) << "only the silent one ended";
 }
 
 }  // namespace
