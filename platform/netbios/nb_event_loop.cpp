@@ -216,11 +216,17 @@ void NbEventLoop::Wake()
     [[maybe_unused]] const auto written = ::write(wake_.Get(), &one, sizeof one);
 }
 
-int NbEventLoop::WaitMilliseconds() const
+// The loop wakes for its first timer, or after the longest wait. A timer
+// added meanwhile wakes it only when due before that moment (EndSection):
+// not when it falls in the rounding up of the wait to whole milliseconds,
+// which used to wake the loop at every section in the last millisecond
+// before a timer.
+int NbEventLoop::PlanWait()
 {
-    if (timers_.empty())
-        return kLongestWaitMs;
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(timers_.begin()->first.first - clock_->Now());
+    const auto now = clock_->Now();
+    const auto longest = now + std::chrono::milliseconds(kLongestWaitMs);
+    sleepUntil_ = timers_.empty() ? longest : std::min(timers_.begin()->first.first, longest);
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(sleepUntil_ - now);
     return static_cast<int>(std::clamp<std::int64_t>(wait.count(), 0, kLongestWaitMs));
 }
 
@@ -250,8 +256,7 @@ void NbEventLoop::Run()
     epoll_event events[kMaxEvents];
     std::unique_lock lock(stateMutex_);
     while (!stop_) {
-        const int wait = WaitMilliseconds();
-        sleepUntil_ = clock_->Now() + std::chrono::milliseconds(wait);
+        const int wait = PlanWait();
         Release(lock);
         const int count = epoll_wait(epoll_.Get(), events, kMaxEvents, wait);
         lock.lock();

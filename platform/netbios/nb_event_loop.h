@@ -114,7 +114,8 @@ private:
     void Run();
     void RunTasks();
     void RunTimers();
-    int WaitMilliseconds() const;
+    // Sets sleepUntil_; returns the wait in milliseconds.
+    int PlanWait();
 
     // Sockets (nb_event_loop_sockets.cpp).
     void MarkDirty(int fd, Watched& watched);
