@@ -168,7 +168,7 @@ void PlMessengerCore::OnMessage(CMsg msg)
     lastMessage_.Set({msg.from, msg.to, msg.text, arrived.received});
     arrived.archived = archive_.StoreReceived(msg, arrived.received, &arrived.problem);
     arrived.msg = std::move(msg);
-    front_.Post([this, running = std::weak_ptr<bool>(running_), arrived = std::move(arrived)] {
+    front_.Post([this, running = std::weak_ptr<std::atomic<bool>>(running_), arrived = std::move(arrived)] {
         if (const auto alive = running.lock(); alive && *alive)
             ShowArrived(arrived);
     });
@@ -200,7 +200,7 @@ void PlMessengerCore::TrayStatusLoop(PlThread& thread)
         const PlTrayStatus status = TrayStatus();
         if (status != shownStatus_) {
             shownStatus_ = status;
-            front_.Post([this, running = std::weak_ptr<bool>(running_), status] {
+            front_.Post([this, running = std::weak_ptr<std::atomic<bool>>(running_), status] {
                 if (const auto alive = running.lock(); alive && *alive)
                     front_.TrayStatusChanged(status);
             });

@@ -16,6 +16,7 @@
 // PlMessengerFront::Post, so views and options are only used on the face's
 // thread.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -149,7 +150,8 @@ private:
     PlThreadClassFunction<PlMessengerCore> trayThread_;
     std::optional<PlTrayStatus> shownStatus_;  // tray thread only
     // Work posted to the face checks it: nothing runs once the shutdown began.
-    std::shared_ptr<bool> running_ = std::make_shared<bool>(false);
+    // Atomic: a face may run posted work on the posting thread (the console).
+    std::shared_ptr<std::atomic<bool>> running_ = std::make_shared<std::atomic<bool>>(false);
     bool started_ = false;
     bool shutDown_ = false;
 };
