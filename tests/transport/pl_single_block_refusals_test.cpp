@@ -13,8 +13,7 @@ namespace {
 
 long long SecondsAgo(std::chrono::seconds ago)
 {
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               (std::chrono::system_clock::now() - ago).time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::seconds>((std::chrono::system_clock::now() - ago).time_since_epoch())
         .count();
 }
 
@@ -62,8 +61,8 @@ TEST(SingleBlockRefusals, OldAndUnreadableLinesAreLeftOut)
     PlTempFolder folder;
     using std::chrono::hours;
     folder.WriteFile("refusals", Line("RECENT", SecondsAgo(hours(24))) + Line("OLD", SecondsAgo(hours(24 * 31))) +
-                                     Line("FUTURE", SecondsAgo(-hours(48))) + "NOTAB 12\n" + "BADTIME\t12x\n" +
-                                     "\t" + std::to_string(SecondsAgo(hours(1))) + "\n" +
+                                     Line("FUTURE", SecondsAgo(-hours(48))) + "NOTAB 12\n" + "BADTIME\t12x\n" + "\t" +
+                                     std::to_string(SecondsAgo(hours(1))) + "\n" +
                                      Line("CTRL\x01NAME", SecondsAgo(hours(1))) + "HALF\t");
     PlSingleBlockRefusals refusals;
     refusals.KeepIn(folder.Path("refusals"));
