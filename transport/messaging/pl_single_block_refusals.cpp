@@ -1,11 +1,11 @@
 #include "transport/messaging/pl_single_block_refusals.h"
 
 #include "platform/config/pl_config_file.h"
+#include "platform/config/pl_config_text.h"
 
 #include <algorithm>
 #include <charconv>
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -51,28 +51,25 @@ void PlSingleBlockRefusals::Load()
     const pl::ConfigFileContents contents = pl::ReadConfigFile(file_, kMaxFileBytes);
     if (contents.state != pl::ConfigFileContents::State::Read)
         return;
+    std::string_view text = contents.bytes;
+    if (contents.truncated)
+        text = text.substr(0, text.rfind('\n') + 1);  // the last line was cut by the limit
     const auto now = Clock::now();
-    std::string_view rest = contents.bytes;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        if (end == std::string_view::npos && contents.truncated)
-            break;  // the last line was cut by the limit
-        const std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    pl::ForEachLine(text, [&](std::string_view line) {
         const std::size_t tab = line.rfind('\t');
         if (tab == std::string_view::npos || !Storable(line.substr(0, tab)))
-            continue;
+            return;
         long long seconds = 0;
         const std::string_view number = line.substr(tab + 1);
         const auto [next, error] = std::from_chars(number.data(), number.data() + number.size(), seconds);
         if (error != std::errc() || next != number.data() + number.size())
-            continue;
+            return;
         const Clock::time_point when{std::chrono::seconds(seconds)};
         if (when > now || now - when > kKeptFor)
-            continue;
+            return;
         auto& kept = peers_[std::string(line.substr(0, tab))];
         kept = std::max(kept, when);
-    }
+    });
     KeepNewest();
 }
 
