@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <memory>
 
 // A waiter is registered with every event it waits on. Set hands the signal to
 // waiters under the waiter's own mutex, so a waiter is claimed by at most one
@@ -16,24 +17,37 @@ PlEvent::PlEvent(Reset mode, bool signalled) : mode_(mode), signalled_(signalled
 
 PlEvent::~PlEvent() = default;
 
-// The waiter is notified after its mutex is released, so that it does not
-// wake only to wait for that mutex; it stays alive meanwhile, because it
-// detaches from this event (under mutex_) before it returns.
+// A waiter is notified after both its mutex and the event's are released, so
+// that it does not wake only to wait for one of them (the woken thread often
+// runs at once, ahead of this one). The shared pointer keeps the waiter alive
+// for the notification even when its thread has meanwhile returned.
 void PlEvent::Set()
 {
-    std::lock_guard lock(mutex_);
-    for (auto& [waiter, index] : waiters_) {
-        {
-            std::lock_guard waiterLock(waiter->mutex);
-            if (waiter->fired != kTimedOut)
-                continue;
-            waiter->fired = index;
+    std::shared_ptr<Waiter> first;
+    std::vector<std::shared_ptr<Waiter>> more;  // a manual-reset event with several waiters
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& [waiter, index] : waiters_) {
+            {
+                std::lock_guard waiterLock(waiter->mutex);
+                if (waiter->fired != kTimedOut)
+                    continue;
+                waiter->fired = index;
+            }
+            if (first)
+                more.push_back(waiter);
+            else
+                first = waiter;
+            if (mode_ == Reset::Auto)
+                break;  // the signal went to this waiter and is consumed
         }
-        waiter->cv.notify_one();
-        if (mode_ == Reset::Auto)
-            return;  // the signal went to this waiter and is consumed
+        if (!first || mode_ == Reset::Manual)
+            signalled_ = true;
     }
-    signalled_ = true;
+    if (first)
+        first->cv.notify_one();
+    for (const auto& waiter : more)
+        waiter->cv.notify_one();
 }
 
 void PlEvent::ResetEvent()
@@ -57,7 +71,7 @@ bool PlEvent::TryConsumeLocked()
     return true;
 }
 
-void PlEvent::Attach(Waiter* waiter, int index)
+void PlEvent::Attach(const std::shared_ptr<Waiter>& waiter, int index)
 {
     waiters_.emplace_back(waiter, index);
 }
@@ -65,7 +79,7 @@ void PlEvent::Attach(Waiter* waiter, int index)
 void PlEvent::Detach(Waiter* waiter)
 {
     std::lock_guard lock(mutex_);
-    std::erase_if(waiters_, [waiter](const auto& entry) { return entry.first == waiter; });
+    std::erase_if(waiters_, [waiter](const auto& entry) { return entry.first.get() == waiter; });
 }
 
 bool PlEvent::Wait(int ms)
@@ -76,7 +90,8 @@ bool PlEvent::Wait(int ms)
 
 int PlEvent::WaitAny(std::span<PlEvent* const> events, int ms)
 {
-    Waiter waiter;
+    const auto shared = std::make_shared<Waiter>();
+    Waiter& waiter = *shared;
     int attached = 0;
     int result = kTimedOut;
     for (int i = 0; i < static_cast<int>(events.size()); ++i) {
@@ -91,7 +106,7 @@ int PlEvent::WaitAny(std::span<PlEvent* const> events, int ms)
             result = i;
             break;
         }
-        event->Attach(&waiter, i);
+        event->Attach(shared, i);
         attached = i + 1;
     }
 

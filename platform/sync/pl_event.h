@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <span>
 #include <vector>
@@ -43,11 +44,11 @@ private:
     struct Waiter;
 
     bool TryConsumeLocked();
-    void Attach(Waiter* waiter, int index);
+    void Attach(const std::shared_ptr<Waiter>& waiter, int index);
     void Detach(Waiter* waiter);
 
     const Reset mode_;
     mutable std::mutex mutex_;
     bool signalled_;
-    std::vector<std::pair<Waiter*, int>> waiters_;
+    std::vector<std::pair<std::shared_ptr<Waiter>, int>> waiters_;
 };

@@ -81,6 +81,44 @@ TEST(PlEvent, AutoResetSignalGoesToExactlyOneOfManyWaiters)
     EXPECT_FALSE(event.Wait(0));
 }
 
+TEST(PlEvent, ManualResetWakesEveryWaiter)
+{
+    PlEvent event(PlEvent::Reset::Manual);
+    std::atomic<int> woken{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 3; ++i)
+        waiters.emplace_back([&] {
+            if (event.Wait(2000))
+                ++woken;
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    event.Set();
+    for (auto& waiter : waiters)
+        waiter.join();
+    EXPECT_EQ(woken.load(), 3);
+    EXPECT_TRUE(event.IsSet());
+}
+
+TEST(PlEvent, SetRacingWaitsThatTimeOutTouchesNoWaiterThatLeft)
+{
+    // Set notifies after releasing its locks; a waiter that timed out and
+    // returned meanwhile must not be notified through freed memory (the
+    // sanitizer builds watch this).
+    PlEvent event(PlEvent::Reset::Auto);
+    std::atomic<bool> done{false};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 3; ++i)
+        waiters.emplace_back([&] {
+            while (!done)
+                event.Wait(0);
+        });
+    for (int i = 0; i < 20000; ++i)
+        event.Set();
+    done = true;
+    for (auto& waiter : waiters)
+        waiter.join();
+}
+
 TEST(PlEvent, AutoResetSignalIsNotLostWhenAWaiterSawAnotherEventFirst)
 {
     // Hammer the race between an auto-reset Set and a WaitAny that returns
