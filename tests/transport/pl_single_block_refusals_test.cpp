@@ -53,6 +53,26 @@ TEST(SingleBlockRefusals, AFileCarriesThemToTheNextProcess)
     EXPECT_TRUE(third.Refuses("FILESERVER"));
 }
 
+// A long-running messenger that learns a refusal keeps what a one-shot sender
+// wrote to the file after the messenger read it.
+TEST(SingleBlockRefusals, ProcessesSharingTheFileKeepEachOthersRefusals)
+{
+    PlTempFolder folder;
+    const std::string file = folder.Path("single-block-refusals");
+    PlSingleBlockRefusals messenger;
+    messenger.KeepIn(file);
+    {
+        PlSingleBlockRefusals sender;
+        sender.KeepIn(file);
+        sender.Remember("FILESERVER");
+    }
+    messenger.Remember("SAMBAPEER");
+    PlSingleBlockRefusals next;
+    next.KeepIn(file);
+    EXPECT_TRUE(next.Refuses("SAMBAPEER"));
+    EXPECT_TRUE(next.Refuses("FILESERVER"));
+}
+
 // A refusal is kept for 30 days; a line that does not read as a name and a
 // time, a time in the future and a name with a control character are left
 // out, and none of them comes back when the file is written again.

@@ -38,6 +38,8 @@ bool PlSingleBlockRefusals::Refuses(const std::string& peer) const
 void PlSingleBlockRefusals::Remember(const std::string& peer)
 {
     std::lock_guard lock(mutex_);
+    if (!file_.empty())
+        Load();  // what other processes added since, so that the save keeps it
     peers_[peer] = Clock::now();
     KeepNewest();
     if (!file_.empty())

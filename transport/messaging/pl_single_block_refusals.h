@@ -29,8 +29,8 @@ public:
     void KeepIn(const std::string& file);
 
     bool Refuses(const std::string& peer) const;
-    // Remembers `peer` (upper-cased by the caller) and saves the list when it
-    // is kept in a file.
+    // Remembers `peer` (upper-cased by the caller) and, when the list is kept
+    // in a file, saves it together with what the file gained meanwhile.
     void Remember(const std::string& peer);
 
 private:
