@@ -2,9 +2,10 @@
 // bytes, receive the reply, hang up; the called name already cached) against
 // the same exchange on a raw TCP connection in the same run.
 //
-// Each reports `switches`: the context switches of all its threads per
-// exchange (each one a thread that slept and was woken), the measure of the
-// hand-overs that cost an idle core's wake-up.
+// Each reports, per exchange, `switches`: the context switches of all its
+// threads (each one a thread that slept and was woken), the measure of the
+// hand-overs that cost an idle core's wake-up; and `process_cpu_us`: the CPU
+// time of all its threads, which shows what polling before a sleep costs.
 //
 // Run: build/default/bench/platform/bench_netbios_session
 
@@ -63,12 +64,29 @@ void SetName(std::uint8_t (&field)[16], const char* name)
     std::memcpy(field, form.data(), form.size());
 }
 
-// Context switches of the whole process so far.
-double ContextSwitches()
+// Context switches and CPU time of the whole process so far.
+struct ProcessUsage {
+    double switches = 0;
+    double cpuMicroseconds = 0;
+};
+
+ProcessUsage Usage()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_nvcsw + usage.ru_nivcsw);
+    const auto micros = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_usec);
+    };
+    return {static_cast<double>(usage.ru_nvcsw + usage.ru_nivcsw), micros(usage.ru_utime) + micros(usage.ru_stime)};
+}
+
+void ReportUsage(benchmark::State& state, const ProcessUsage& before)
+{
+    const ProcessUsage after = Usage();
+    state.counters["switches"] =
+        benchmark::Counter(after.switches - before.switches, benchmark::Counter::kAvgIterations);
+    state.counters["process_cpu_us"] =
+        benchmark::Counter(after.cpuMicroseconds - before.cpuMicroseconds, benchmark::Counter::kAvgIterations);
 }
 
 std::uint8_t Simple(PlNetbiosProvider& host, std::uint8_t command, std::uint8_t lsn, std::uint8_t* buffer,
@@ -169,7 +187,7 @@ void BM_NetbiosExchange(benchmark::State& state)
     callTemplate.ncb_command = NCBCALL;
     SetName(callTemplate.ncb_name, "CALLER");
     SetName(callTemplate.ncb_callname, "SERVER");
-    const double switches = ContextSwitches();
+    const ProcessUsage before = Usage();
     for (auto _ : state) {
         NCB call = callTemplate;
         if (const std::uint8_t code = client.Netbios(&call); code != NRC_GOODRET)
@@ -181,7 +199,7 @@ void BM_NetbiosExchange(benchmark::State& state)
             return state.SkipWithError("no reply");
         Simple(client, NCBHANGUP, call.ncb_lsn, nullptr, length);
     }
-    state.counters["switches"] = benchmark::Counter(ContextSwitches() - switches, benchmark::Counter::kAvgIterations);
+    ReportUsage(state, before);
 }
 BENCHMARK(BM_NetbiosExchange)->UseRealTime()->MinTime(2.0);
 
@@ -220,7 +238,7 @@ void BM_RawTcpExchange(benchmark::State& state)
     std::uint8_t message[kMessage];
     std::memset(message, 'm', sizeof message);
     std::uint8_t reply[1024];
-    const double switches = ContextSwitches();
+    const ProcessUsage before = Usage();
     for (auto _ : state) {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -230,7 +248,7 @@ void BM_RawTcpExchange(benchmark::State& state)
         ::recv(fd, reply, sizeof reply, 0);
         ::close(fd);
     }
-    state.counters["switches"] = benchmark::Counter(ContextSwitches() - switches, benchmark::Counter::kAvgIterations);
+    ReportUsage(state, before);
     stop = true;
     ::shutdown(listener, SHUT_RDWR);
     server.join();

@@ -1,5 +1,6 @@
 #include "platform/netbios/nb_event_loop.h"
 
+#include "platform/netbios/nb_spin_policy.h"
 #include "platform/netbios/nb_sync_waiter.h"
 #include "platform/sync/pl_event.h"
 
@@ -9,6 +10,7 @@
 #include <sys/eventfd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 namespace pl::nb {
@@ -29,6 +31,27 @@ public:
     InsideGuard(const InsideGuard&) = delete;
     InsideGuard& operator=(const InsideGuard&) = delete;
 };
+
+// Waits until one of `fds` is ready; polls first for a moment when the
+// thread's spin policy says so. The polling keeps the core: yielding it to
+// another thread there (a busy machine's) would hold this wait up for that
+// thread's whole time slice. The real clock, because this is about the cost of
+// a wake-up, not about the provider's timers.
+void WaitForReady(pollfd* fds, nfds_t count)
+{
+    NbSpinPolicy& policy = NbSpinPolicy::ForThisThread();
+    const auto start = std::chrono::steady_clock::now();
+    bool ready = false;
+    if (policy.ShouldSpin()) {
+        const auto until = start + NbSpinPolicy::kBudget;
+        do
+            ready = ::poll(fds, count, 0) != 0;
+        while (!ready && std::chrono::steady_clock::now() < until);
+    }
+    if (!ready)
+        ::poll(fds, count, -1);  // EINTR: the caller looks again
+    policy.Record(std::chrono::steady_clock::now() - start);
+}
 
 class SystemClock final : public PlNetbiosClock {
 public:
@@ -129,7 +152,7 @@ void NbEventLoop::WaitOnce(NbSyncWaiter& waiter, std::unique_lock<NbStateMutex>&
     }
     waiter.sleeping_ = true;
     EndSection(lock);
-    [[maybe_unused]] const int ready = ::poll(fds, count, -1);  // EINTR: the caller looks again
+    WaitForReady(fds, count);
     if (fds[0].revents != 0)
         waiter.wake_->Drain();
     lock.lock();
