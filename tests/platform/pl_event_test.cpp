@@ -62,40 +62,36 @@ TEST(PlEvent, WaitAnyWakesWhenAnotherThreadSets)
     setter.join();
 }
 
-TEST(PlEvent, AutoResetSignalGoesToExactlyOneOfManyWaiters)
+// Starts `waiters` threads waiting on `event`, sets it `sets` times once they
+// wait, and returns how many of them it woke.
+int WokenBySets(PlEvent& event, int waiters, int sets)
 {
-    PlEvent event(PlEvent::Reset::Auto);
     std::atomic<int> woken{0};
-    std::vector<std::thread> waiters;
-    for (int i = 0; i < 4; ++i)
-        waiters.emplace_back([&] {
+    std::vector<std::thread> threads;
+    for (int i = 0; i < waiters; ++i)
+        threads.emplace_back([&] {
             if (event.Wait(2000))
                 ++woken;
         });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    event.Set();
-    event.Set();
-    for (auto& waiter : waiters)
-        waiter.join();
-    EXPECT_EQ(woken.load(), 2);
+    for (int i = 0; i < sets; ++i)
+        event.Set();
+    for (auto& thread : threads)
+        thread.join();
+    return woken.load();
+}
+
+TEST(PlEvent, AutoResetSignalGoesToExactlyOneOfManyWaiters)
+{
+    PlEvent event(PlEvent::Reset::Auto);
+    EXPECT_EQ(WokenBySets(event, 4, 2), 2);
     EXPECT_FALSE(event.Wait(0));
 }
 
 TEST(PlEvent, ManualResetWakesEveryWaiter)
 {
     PlEvent event(PlEvent::Reset::Manual);
-    std::atomic<int> woken{0};
-    std::vector<std::thread> waiters;
-    for (int i = 0; i < 3; ++i)
-        waiters.emplace_back([&] {
-            if (event.Wait(2000))
-                ++woken;
-        });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    event.Set();
-    for (auto& waiter : waiters)
-        waiter.join();
-    EXPECT_EQ(woken.load(), 3);
+    EXPECT_EQ(WokenBySets(event, 3, 1), 3);
     EXPECT_TRUE(event.IsSet());
 }
 
