@@ -118,7 +118,8 @@ int SendCommand(std::span<const std::string> args)
         return kExitFailure;
     }
     // The computer name is the calling name; `from` is only carried in the message.
-    network->StartPersonal({network->ComputerName()}, nullptr);
+    // Nothing is received, so no thread listens on it.
+    network->StartSendOnly();
     if (options->broadcast)
         network->StartBroadcast(nullptr);  // a personal message opens no mailslot
     network->RegisterClients();

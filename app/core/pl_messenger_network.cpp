@@ -36,7 +36,7 @@ PlMessengerNetwork::~PlMessengerNetwork()
     provider_.reset();
 }
 
-void PlMessengerNetwork::StartPersonal(const std::vector<std::string>& names, PlMessagingClient::Receiver* receiver)
+void PlMessengerNetwork::MakePersonal(const std::vector<std::string>& names)
 {
     names_ = names;
     std::set<std::string> distinct;
@@ -47,10 +47,26 @@ void PlMessengerNetwork::StartPersonal(const std::vector<std::string>& names, Pl
     personal_ = std::make_unique<PlSmbMessagingClient>(*network_, names);
     if (provider_)  // the system's network: what peers refused is kept for the next process
         personal_->KeepRefusalsIn(pl::XdgCacheHome() + "/parlino/single-block-refusals");
+}
+
+void PlMessengerNetwork::StartPersonal(const std::vector<std::string>& names, PlMessagingClient::Receiver* receiver)
+{
+    MakePersonal(names);
     personal_->SetReceiver(receiver);
     personal_->CreateThread();
     network_->SetListener(personal_->ChangeListener());
     network_->StartRefresh();
+}
+
+void PlMessengerNetwork::StartSendOnly()
+{
+    sendOnly_ = true;
+    MakePersonal({computerName_});
+    {
+        std::lock_guard lock(network_->Lock());
+        network_->Refresh();
+    }
+    personal_->OpenSendingNames();
 }
 
 void PlMessengerNetwork::StartBroadcast(PlMessagingClient::Receiver* receiver)
@@ -76,7 +92,7 @@ bool PlMessengerNetwork::WaitForNames(int ms) const
     return CPort::WaitForPorts(
         [this] {
             std::size_t adapters = 0;
-            if (provider_) {
+            if (provider_ && !sendOnly_) {
                 adapters = provider_->Adapters().size();  // a copy taken under the provider's lock
             } else {
                 std::lock_guard lock(network_->Lock());

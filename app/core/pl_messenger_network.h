@@ -49,14 +49,19 @@ public:
     // the one messages are sent from): its thread, then the adapter refresh.
     // REQUIRES: called once, before StartBroadcast.
     void StartPersonal(const std::vector<std::string>& names, PlMessagingClient::Receiver* receiver);
+    // For a process that only sends: the personal client with the computer
+    // name, registered at once on the adapters there are now, with no thread
+    // to listen or to follow the adapters. REQUIRES: called once, instead of
+    // StartPersonal.
+    void StartSendOnly();
     // The broadcast client, registered under the same names.
     void StartBroadcast(PlMessagingClient::Receiver* receiver);
     // Adds the personal and then the broadcast client to the registry.
     void RegisterClients();
 
     // Waits until every name is open on every adapter the provider has now
-    // (its adapters follow the interfaces; none is ready at once) and the
-    // mailslot is open, at most `ms`.
+    // (its adapters follow the interfaces; none is ready at once), or on each
+    // adapter the send-only client found, and the mailslot is open, at most `ms`.
     bool WaitForNames(int ms) const;
 
     const std::string& ComputerName() const { return computerName_; }
@@ -75,6 +80,8 @@ public:
     void StopClients();
 
 private:
+    void MakePersonal(const std::vector<std::string>& names);
+
     std::unique_ptr<pl::nb::PlNetbiosProvider> provider_;
     std::unique_ptr<PlMailslotApi> ownMailslots_;
     std::unique_ptr<PlNetEnum> ownEnumeration_;
@@ -87,4 +94,5 @@ private:
     PlClientRegistry registry_;
     std::vector<std::string> names_;
     std::size_t distinctNames_ = 0;
+    bool sendOnly_ = false;
 };
