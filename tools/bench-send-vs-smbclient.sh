@@ -2,6 +2,8 @@
 # Sends the same 100 messages to the same smbd with `parlino-cli send` and with
 # `smbclient -M`, one process per message as a user would, in one run inside a
 # lab LAN, and prints the time per message of each. Needs root.
+# A third line gives what smbd alone takes (tools/raw-smb-send.py: one process,
+# no process start and no name query): the floor under both senders.
 #   tools/bench-send-vs-smbclient.sh [build/default/cli/parlino-cli] [COUNT]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -44,9 +46,11 @@ run_smbclient()
 
 start=$(now); run_smbclient; smbclient_ns=$(( $(now) - start ))
 start=$(now); run_ours; ours_ns=$(( $(now) - start ))
+floor_ms=$(ip netns exec "pl-$id-h2" python3 tools/raw-smb-send.py "169.254.$net.1" SAMBAPEER "$count" "$text")
 sleep 1
 delivered=$(grep -c '^@@BEGIN' "$work/samba/messages.txt")
 printf '%-22s %10s %14s\n' "sender" "messages" "ms/message"
 printf '%-22s %10d %14.1f\n' "smbclient -M" "$count" "$(echo "$smbclient_ns / $count / 1000000" | bc -l)"
 printf '%-22s %10d %14.1f\n' "parlino-cli send" "$count" "$(echo "$ours_ns / $count / 1000000" | bc -l)"
-printf 'speed-up: %.2fx; smbd delivered %d of %d\n' "$(echo "$smbclient_ns / $ours_ns" | bc -l)" "$delivered" $((2 * count))
+printf '%-22s %10d %14.1f\n' "smbd alone (raw)" "$count" "$floor_ms"
+printf 'speed-up: %.2fx; smbd delivered %d of %d\n' "$(echo "$smbclient_ns / $ours_ns" | bc -l)" "$delivered" $((3 * count))
