@@ -117,20 +117,18 @@ void PlSmbMessagingClient::CreateAllNames()
     }
 }
 
-std::size_t PlSmbMessagingClient::OpenSendingNames()
+void PlSmbMessagingClient::OpenSendingNames()
 {
     std::lock_guard networkLock(network_.Lock());
     std::lock_guard namesLock(namesMutex_);
-    std::size_t open = 0;
     for (const auto& entry : network_.Interfaces()) {
         auto& networkInterface = static_cast<PlNetbiosInterface&>(*entry);
         networkInterface.Reset();
         auto name = std::make_unique<CNetbiosName>(computerName_, pl::ncb::kMessengerSuffix, networkInterface);
         name->SetIdentity(computerName_);
-        open += name->Open() ? 1 : 0;
+        name->Open();
         names_.push_back(std::move(name));
     }
-    return open;
 }
 
 // ---- receiving ----

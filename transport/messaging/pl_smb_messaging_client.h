@@ -59,9 +59,9 @@ public:
     // For a process that only sends: registers the computer name on every
     // adapter the network has now, on this thread, instead of the name keeper.
     // Nothing listens on these names and nothing follows later changes of the
-    // adapters. Returns how many of them are open.
+    // adapters; OpenNameCount tells how many opened.
     // REQUIRES: CreateThread is never called.
-    std::size_t OpenSendingNames();
+    void OpenSendingNames();
 
     // Keeps the peers that refused single-block messages in `file` as well,
     // and takes those it holds (PlSingleBlockRefusals).
