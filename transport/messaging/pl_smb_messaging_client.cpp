@@ -83,7 +83,7 @@ void PlSmbMessagingClient::NameKeeper(PlThread& thread)
     std::array<PlEvent*, 1> events{&wakeEvent_};
     while (thread.WaitAny(events, PlEvent::kInfinite) == 0) {
         CloseAllNames();
-        CreateAllNames();
+        AddNames(identities_, NameUse::Listen);
     }
     CloseAllNames();
 }
@@ -100,34 +100,29 @@ void PlSmbMessagingClient::CloseAllNames()
     closing.clear();  // each deletion unregisters its name and stops its thread
 }
 
-void PlSmbMessagingClient::CreateAllNames()
-{
-    std::lock_guard networkLock(network_.Lock());
-    std::lock_guard namesLock(namesMutex_);
-    for (const auto& entry : network_.Interfaces()) {
-        auto& networkInterface = static_cast<PlNetbiosInterface&>(*entry);
-        networkInterface.Reset();
-        for (const std::string& identity : identities_) {
-            auto name = std::make_unique<CNetbiosName>(identity, pl::ncb::kMessengerSuffix, networkInterface);
-            name->SetAcceptFunction(&acceptFunction_);
-            name->SetIdentity(identity);
-            name->Start();
-            names_.push_back(std::move(name));
-        }
-    }
-}
-
 void PlSmbMessagingClient::OpenSendingNames()
 {
+    AddNames({computerName_}, NameUse::SendOnly);
+}
+
+void PlSmbMessagingClient::AddNames(const std::vector<std::string>& identities, NameUse use)
+{
     std::lock_guard networkLock(network_.Lock());
     std::lock_guard namesLock(namesMutex_);
     for (const auto& entry : network_.Interfaces()) {
         auto& networkInterface = static_cast<PlNetbiosInterface&>(*entry);
         networkInterface.Reset();
-        auto name = std::make_unique<CNetbiosName>(computerName_, pl::ncb::kMessengerSuffix, networkInterface);
-        name->SetIdentity(computerName_);
-        name->Open();
-        names_.push_back(std::move(name));
+        for (const std::string& identity : identities) {
+            auto name = std::make_unique<CNetbiosName>(identity, pl::ncb::kMessengerSuffix, networkInterface);
+            name->SetIdentity(identity);
+            if (use == NameUse::Listen) {
+                name->SetAcceptFunction(&acceptFunction_);
+                name->Start();  // its thread registers it and listens
+            } else {
+                name->Open();
+            }
+            names_.push_back(std::move(name));
+        }
     }
 }
 

@@ -83,7 +83,11 @@ public:
 private:
     void NameKeeper(PlThread& thread);
     void CloseAllNames();
-    void CreateAllNames();
+    enum class NameUse { Listen, SendOnly };
+    // Adds a name for each of `identities` on every adapter the network has
+    // now: a listening name is registered by its own thread, a sending-only
+    // name here.
+    void AddNames(const std::vector<std::string>& identities, NameUse use);
 
     struct Received {
         CMsg msg;
