@@ -12,6 +12,7 @@ cli=$1
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 lab=$tools/netbios-lab.sh
 source "$tools/samba-peer.sh"
+source "$tools/lab-capture.sh"
 skip() { echo "SKIPPED: $*"; exit 77; }
 [ "$(id -u)" -eq 0 ] || skip "needs root to build network namespaces"
 for tool in ip nmbd smbd smbclient nmblookup python3 tshark; do
@@ -23,7 +24,6 @@ work=$(mktemp -d)
 chmod 755 "$work"
 listener=""
 listeners=()
-capture=""
 cleanup()
 {
     set +e
@@ -140,15 +140,11 @@ ours_send "$conf3" OURHOST "$cjk1600" || fail "1600 CJK characters to ours"
 ours_send "$conf3" OURHOST "$russian300" || fail "Cyrillic to ours"
 
 note "parlino-cli send with CP932 -> parlino-cli listen with CP932, captured"
-ip netns exec "pl-$id-br" tshark -i br0 -f 'tcp port 139' -w "$work/cp932.pcap" >"$work/tshark.out" 2>&1 &
-capture=$!
-for _ in $(seq 100); do grep -qs 'Capturing on' "$work/tshark.out" && break; sleep 0.1; done
+capture_start "pl-$id-br" br0 'tcp port 139' "$work/cp932.pcap" || fail "no capture"
 ours_send "$conf3jp" JPHOST "$japanese301" || fail "Japanese text to ours"
 ours_send "$conf3jp" JPHOST "$cjk1600" || fail "CJK text to ours with CP932"
 sleep 1
-kill -INT "$capture"
-wait "$capture" || true
-capture=""
+capture_stop
 # tshark selects the messenger requests; the block lengths are read from the
 # SMB bytes, since tshark 4.0 takes a sendtxt's group id for its byte count.
 tshark -r "$work/cp932.pcap" -Y 'smb.cmd == 0xd7 || smb.cmd == 0xd0' -T fields -e tcp.payload 2>/dev/null |

@@ -12,6 +12,7 @@ cli=$(realpath "$1")
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 lab=$tools/netbios-lab.sh
 source "$tools/samba-peer.sh"
+source "$tools/lab-capture.sh"
 skip() { echo "SKIPPED: $*"; exit 77; }
 [ "$(id -u)" -eq 0 ] || skip "needs root to build network namespaces"
 for tool in ip nmbd smbd smbclient nmblookup tshark; do
@@ -22,7 +23,6 @@ id="wins$$"
 work=$(mktemp -d)
 chmod 755 "$work"
 listener=""
-capture=""
 cleanup()
 {
     set +e
@@ -44,9 +44,7 @@ h1=pl-$id-h1 h2=pl-$id-h2
 wins=169.254.$a.1
 ours=169.254.$b.2
 
-ip netns exec "pl-$id-br2" tshark -i br0 -f udp -w "$work/lanb.pcap" >"$work/tshark.out" 2>&1 &
-capture=$!
-for _ in $(seq 100); do grep -qs 'Capturing on' "$work/tshark.out" && break; sleep 0.1; done
+capture_start "pl-$id-br2" br0 udp "$work/lanb.pcap" || fail "no capture"
 samba_start_wins "$h1" "$work/samba" "169.254.$a.255" "$wins" || fail "Samba did not start as WINS server"
 client_conf=$(samba_client_conf "$work/samba")
 
@@ -116,8 +114,7 @@ note "  the server resolves the new address $(( ($(date +%s%N) - start) / 100000
 smbclient_to BOB "after the move"
 arrived "after the move" || fail "no message after the move"
 
-kill "$capture" && wait "$capture" || true
-capture=""
+capture_stop
 refreshes=$(tshark -r "$work/lanb.pcap" -Y "nbns.flags.opcode == 8 && ip.src == $ours && ip.dst == $wins" 2>/dev/null |
     wc -l)
 (( refreshes >= 1 )) || fail "no name refresh went to the server"
