@@ -5,10 +5,12 @@
 #                   starts tshark there, writing what FILTER selects to FILE,
 #                   and returns once the capture is live, its pid in $capture;
 #                   fails if it is not live within 10 s
-#   capture_stop    ends it; FILE then holds every packet it saw
+#   capture_stop    ends it, if one runs; FILE then holds every packet it saw
 # tshark writes "Capturing on" before its capture process has opened the
 # interface, so traffic sent at once can be missed. "Capture started" comes
 # once that process has opened the interface with its filter and begun FILE.
+# That process takes the kernel's packets in batches, and a stop drops the
+# batch it has not taken yet: the stop first gives it a second to take them.
 
 capture=""
 
@@ -28,7 +30,8 @@ capture_start()
 capture_stop()
 {
     [ -n "$capture" ] || return 0
-    kill -INT "$capture"
+    sleep 1
+    kill -INT "$capture" 2>/dev/null || true  # it may have ended by itself
     wait "$capture" || true
     capture=""
 }

@@ -29,7 +29,7 @@ cleanup()
     set +e
     [ -n "$listener" ] && kill "$listener" 2>/dev/null
     for pid in "${listeners[@]}"; do kill "$pid" 2>/dev/null; done
-    [ -n "$capture" ] && kill "$capture" 2>/dev/null
+    capture_stop
     samba_stop "$work/samba"
     sleep 0.5
     "$lab" down "$id"
@@ -143,7 +143,6 @@ note "parlino-cli send with CP932 -> parlino-cli listen with CP932, captured"
 capture_start "pl-$id-br" br0 'tcp port 139' "$work/cp932.pcap" || fail "no capture"
 ours_send "$conf3jp" JPHOST "$japanese301" || fail "Japanese text to ours"
 ours_send "$conf3jp" JPHOST "$cjk1600" || fail "CJK text to ours with CP932"
-sleep 1
 capture_stop
 # tshark selects the messenger requests; the block lengths are read from the
 # SMB bytes, since tshark 4.0 takes a sendtxt's group id for its byte count.

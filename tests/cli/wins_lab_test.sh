@@ -27,7 +27,7 @@ cleanup()
 {
     set +e
     [ -n "$listener" ] && kill "$listener" 2>/dev/null && wait "$listener" 2>/dev/null
-    [ -n "$capture" ] && kill "$capture" 2>/dev/null && wait "$capture" 2>/dev/null
+    capture_stop
     samba_stop "$work/samba"
     sleep 0.5
     "$lab" down "$id"
